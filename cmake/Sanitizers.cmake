@@ -1,0 +1,12 @@
+# One switch for the two sanitizer builds; they cannot be combined.
+if(KABU_SANITIZE STREQUAL "address")
+  set(_kabu_san -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+elseif(KABU_SANITIZE STREQUAL "thread")
+  set(_kabu_san -fsanitize=thread -fno-omit-frame-pointer)
+elseif(NOT KABU_SANITIZE STREQUAL "")
+  message(FATAL_ERROR "KABU_SANITIZE must be empty, 'address' or 'thread'")
+endif()
+if(_kabu_san)
+  add_compile_options(${_kabu_san})
+  add_link_options(${_kabu_san})
+endif()

@@ -1,0 +1,5 @@
+add_compile_options(-Wall -Wextra -Wpedantic)
+if(KABU_STRICT)
+  add_compile_options(-Werror)
+  add_compile_definitions(_GLIBCXX_ASSERTIONS)
+endif()

@@ -1,0 +1,206 @@
+#include "XPathQuery.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <memory>
+
+#include <libxml/HTMLparser.h>
+#include <libxml/parser.h>
+#include <libxml/xpath.h>
+
+#include "Log.h"
+#include "Whitespace.h"
+
+namespace {
+
+template <auto release> struct Releaser {
+    template <typename T> void operator()(T *object) const { release(object); }
+};
+using DocumentHandle = std::unique_ptr<xmlDoc, Releaser<xmlFreeDoc>>;
+using ContextHandle = std::unique_ptr<xmlXPathContext, Releaser<xmlXPathFreeContext>>;
+using ResultHandle = std::unique_ptr<xmlXPathObject, Releaser<xmlXPathFreeObject>>;
+using BufferHandle = std::unique_ptr<xmlBuffer, Releaser<xmlBufferFree>>;
+
+using ReadMemory = xmlDocPtr (*)(const char *buffer, int size, const char *url,
+                                 const char *encoding, int options);
+
+const QString nodeNameKey = QStringLiteral("nodeName");
+const QString nodeContentKey = QStringLiteral("nodeContent");
+const QString nodeAttributeArrayKey = QStringLiteral("nodeAttributeArray");
+const QString nodeChildArrayKey = QStringLiteral("nodeChildArray");
+const QString rawKey = QStringLiteral("raw");
+const QString attributeNameKey = QStringLiteral("attributeName");
+const QString attributeContentKey = QStringLiteral("attributeContent");
+const QString textName = QStringLiteral("text");
+
+std::nullopt_t fail(const char *line) {
+    Log::write(QString::fromLatin1(line));
+    return std::nullopt;
+}
+
+QString decode(const xmlChar *text) {
+    return QString::fromUtf8(reinterpret_cast<const char *>(text));
+}
+
+bool isTextName(const xmlChar *name) {
+    return name && std::strcmp(reinterpret_cast<const char *>(name), "text") == 0;
+}
+
+// Only these kinds are xmlNode structures whose content field holds their own string;
+// the other kinds lay out different fields at that place.
+bool holdsContent(const xmlNode *node) {
+    switch (node->type) {
+    case XML_TEXT_NODE:
+    case XML_CDATA_SECTION_NODE:
+    case XML_COMMENT_NODE:
+    case XML_PI_NODE:
+    case XML_ENTITY_REF_NODE:
+        break;
+    default:
+        return false;
+    }
+    const auto address = reinterpret_cast<std::uintptr_t>(node->content);
+    return address != 0 && address != std::numeric_limits<std::uintptr_t>::max();
+}
+
+// An entity reference's children point at the shared declaration and a DTD's at declaration
+// structures, neither of which is part of the tree being converted.
+bool hasTreeChildren(xmlElementType type) {
+    switch (type) {
+    case XML_ELEMENT_NODE:
+    case XML_ATTRIBUTE_NODE:
+    case XML_DOCUMENT_NODE:
+    case XML_HTML_DOCUMENT_NODE:
+    case XML_DOCUMENT_FRAG_NODE:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A namespace node is an xmlNs, which shares no field beyond its type with xmlNode.
+QVariantMap namespaceDictionary(const xmlNs *space) {
+    QVariantMap dictionary;
+    if (space->prefix)
+        dictionary.insert(nodeNameKey, decode(space->prefix));
+    if (space->href)
+        dictionary.insert(nodeContentKey, decode(space->href));
+    return dictionary;
+}
+
+void addAttributes(QVariantMap &dictionary, const xmlNode *element) {
+    QVariantList attributes;
+    for (xmlAttr *attribute = element->properties; attribute; attribute = attribute->next) {
+        QVariantMap entry;
+        if (attribute->name)
+            entry.insert(attributeNameKey, decode(attribute->name));
+        if (attribute->children) {
+            if (auto value = XPathQuery::NodeDictionaryFromNode(attribute->children, &entry, true))
+                entry.insert(attributeContentKey, *value);
+        }
+        if (!entry.isEmpty())
+            attributes.append(entry);
+    }
+    if (!attributes.isEmpty())
+        dictionary.insert(nodeAttributeArrayKey, attributes);
+}
+
+void addChildren(QVariantMap &dictionary, const xmlNode *node) {
+    QVariantList children;
+    for (xmlNode *child = node->children; child; child = child->next) {
+        if (auto converted = XPathQuery::NodeDictionaryFromNode(child, &dictionary, false))
+            children.append(*converted);
+    }
+    if (!children.isEmpty())
+        dictionary.insert(nodeChildArrayKey, children);
+}
+
+void addRaw(QVariantMap &dictionary, xmlNode *node) {
+    const BufferHandle buffer(xmlBufferCreate());
+    if (!buffer)
+        return;
+    xmlNodeDump(buffer.get(), node->doc, node, 0, 0);
+    if (buffer->content)
+        dictionary.insert(rawKey, QString::fromUtf8(reinterpret_cast<const char *>(buffer->content),
+                                                    buffer->use));
+}
+
+std::optional<QVariantList> search(const QByteArray &data, const QString &query, ReadMemory read,
+                                   int options) {
+    // libxml2 takes the size as an int; a larger document must not be parsed truncated.
+    if (data.size() > std::numeric_limits<int>::max())
+        return fail("Unable to parse.");
+    const DocumentHandle document(
+        read(data.constData(), static_cast<int>(data.size()), "", nullptr, options));
+    if (!document)
+        return fail("Unable to parse.");
+    return XPathQuery::RunXPathOnDocument(document.get(), query);
+}
+
+} // namespace
+
+namespace XPathQuery {
+
+std::optional<QVariantList> HtmlXPathSearch(const QByteArray &data, const QString &query) {
+    return search(data, query, htmlReadMemory, HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING);
+}
+
+std::optional<QVariantList> XmlXPathSearch(const QByteArray &data, const QString &query) {
+    return search(data, query, xmlReadMemory, XML_PARSE_RECOVER);
+}
+
+std::optional<QVariantList> RunXPathOnDocument(xmlDocPtr document, const QString &query) {
+    const ContextHandle context(xmlXPathNewContext(document));
+    if (!context)
+        return fail("Unable to create XPath context.");
+    const QByteArray expression = query.toUtf8();
+    const ResultHandle result(xmlXPathEvalExpression(
+        reinterpret_cast<const xmlChar *>(expression.constData()), context.get()));
+    if (!result)
+        return fail("Unable to evaluate XPath.");
+    if (result->type != XPATH_NODESET)
+        return fail("Nodes was nil.");
+    // libxml2 leaves some empty matches without a node set at all; that is still no match.
+    const xmlNodeSet *nodes = result->nodesetval;
+    if (!nodes)
+        return QVariantList();
+    QVariantList dictionaries;
+    dictionaries.reserve(std::max(nodes->nodeNr, 0));
+    for (int i = 0; i < nodes->nodeNr; ++i) {
+        if (auto dictionary = NodeDictionaryFromNode(nodes->nodeTab[i], nullptr, false))
+            dictionaries.append(*dictionary);
+    }
+    return dictionaries;
+}
+
+std::optional<QVariantMap> NodeDictionaryFromNode(xmlNodePtr node, QVariantMap *parent,
+                                                  bool isAttributeValue) {
+    if (node->type == XML_NAMESPACE_DECL)
+        return namespaceDictionary(reinterpret_cast<const xmlNs *>(node));
+    QVariantMap dictionary;
+    const bool namedText = isTextName(node->name);
+    if (node->name)
+        dictionary.insert(nodeNameKey, namedText ? textName : decode(node->name));
+    if (holdsContent(node)) {
+        const QString content = decode(node->content);
+        if (parent && namedText) {
+            if (isAttributeValue) {
+                parent->insert(nodeContentKey, Whitespace::trimmed(content));
+                return std::nullopt;
+            }
+            dictionary.insert(nodeContentKey, content);
+            return dictionary;
+        }
+        dictionary.insert(nodeContentKey, content);
+    }
+    if (node->type == XML_ELEMENT_NODE)
+        addAttributes(dictionary, node);
+    if (hasTreeChildren(node->type))
+        addChildren(dictionary, node);
+    addRaw(dictionary, node);
+    return dictionary;
+}
+
+} // namespace XPathQuery
