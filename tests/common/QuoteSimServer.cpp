@@ -1,24 +1,62 @@
 #include "QuoteSimServer.h"
 
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QByteArray>
 
-QuoteSimServer::QuoteSimServer() {
-    const QString program = qEnvironmentVariable("KABU_QUOTESIM");
-    if (program.isEmpty())
-        return;
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.start(program, {QStringLiteral("--port"), QStringLiteral("0")});
-    if (!m_process.waitForStarted(5000))
-        return;
-    // The simulator prints its base URL as the first line once it accepts connections.
-    while (!m_process.canReadLine() && m_process.waitForReadyRead(5000)) {
+namespace {
+
+// Reads the simulator's first line (its base URL), waiting at most five seconds in all.
+QByteArray firstLine(int fd) {
+    QByteArray line;
+    for (int rounds = 0; rounds < 50 && !line.endsWith('\n'); ++rounds) {
+        pollfd ready{fd, POLLIN, 0};
+        if (::poll(&ready, 1, 100) <= 0)
+            continue;
+        char c;
+        while (!line.endsWith('\n') && ::read(fd, &c, 1) == 1) // non-blocking
+            line += c;
     }
-    const QString line = QString::fromUtf8(m_process.readLine()).trimmed();
-    if (line.startsWith(QStringLiteral("http://")))
-        m_baseURL = line;
+    return line.trimmed();
+}
+
+} // namespace
+
+QuoteSimServer::QuoteSimServer() {
+    const QByteArray program = qgetenv("KABU_QUOTESIM");
+    int pipeEnds[2];
+    if (program.isEmpty() || ::pipe(pipeEnds) != 0)
+        return;
+    const pid_t parent = ::getpid();
+    m_pid = ::fork();
+    if (m_pid == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            ::_exit(1);
+        ::dup2(pipeEnds[1], STDOUT_FILENO);
+        ::close(pipeEnds[0]);
+        ::close(pipeEnds[1]);
+        ::execl(program.constData(), program.constData(), "--port", "0", nullptr);
+        ::_exit(127);
+    }
+    ::close(pipeEnds[1]);
+    if (m_pid > 0) {
+        ::fcntl(pipeEnds[0], F_SETFL, O_NONBLOCK);
+        const QByteArray line = firstLine(pipeEnds[0]);
+        if (line.startsWith("http://"))
+            m_baseURL = QString::fromLatin1(line);
+    }
+    ::close(pipeEnds[0]);
 }
 
 QuoteSimServer::~QuoteSimServer() {
-    m_process.kill();
-    m_process.waitForFinished(5000);
+    if (m_pid <= 0)
+        return;
+    ::kill(m_pid, SIGKILL);
+    ::waitpid(m_pid, nullptr, 0);
 }

@@ -1,0 +1,135 @@
+#include "HttpClient.h"
+
+#include <memory>
+#include <utility>
+
+#include <curl/curl.h>
+
+namespace {
+
+struct CurlEasyCleanup {
+    void operator()(CURL *easy) const { curl_easy_cleanup(easy); }
+};
+using CurlEasy = std::unique_ptr<CURL, CurlEasyCleanup>;
+
+// What the callbacks of one transfer share with get().
+struct Transfer {
+    qint64 maxBodyBytes = 0;
+    const std::function<bool()> &cancelled;
+    QByteArray body;
+    bool overCap = false;
+    bool wasCancelled = false;
+};
+
+size_t receiveBody(char *data, size_t size, size_t count, void *userData) {
+    auto *transfer = static_cast<Transfer *>(userData);
+    const size_t length = size * count;
+    // curl hands over decompressed data here, so this is where the cap really holds.
+    if (length > static_cast<size_t>(transfer->maxBodyBytes - transfer->body.size())) {
+        transfer->overCap = true;
+        return CURL_WRITEFUNC_ERROR;
+    }
+    transfer->body.append(data, static_cast<qsizetype>(length));
+    return length;
+}
+
+int checkCancelled(void *userData, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    auto *transfer = static_cast<Transfer *>(userData);
+    transfer->wasCancelled = transfer->cancelled && transfer->cancelled();
+    return transfer->wasCancelled ? 1 : 0;
+}
+
+bool isFetchable(const QUrl &url) {
+    const QString scheme = url.scheme();
+    return url.isValid() && !url.host().isEmpty() &&
+           (scheme == QLatin1String("http") || scheme == QLatin1String("https"));
+}
+
+// A refused option could silently widen what a request may do (other protocols, no limits),
+// so the request is not made unless every option was taken.
+template <typename Value> bool setOption(CURL *easy, CURLoption option, Value value) {
+    return curl_easy_setopt(easy, option, value) == CURLE_OK;
+}
+
+HttpResponse failure(QString error, long status = 0) {
+    HttpResponse response;
+    response.status = status;
+    response.error = std::move(error);
+    return response;
+}
+
+bool configure(CURL *handle, const QUrl &url, const HttpClient::Options &options,
+               Transfer &transfer, char *errorText) {
+    const long stallSeconds = static_cast<long>(options.stallTimeout.count());
+    return setOption(handle, CURLOPT_URL, url.toEncoded().constData()) &&
+           setOption(handle, CURLOPT_PROTOCOLS_STR, "http,https") &&
+           setOption(handle, CURLOPT_REDIR_PROTOCOLS_STR, "http,https") &&
+           setOption(handle, CURLOPT_FOLLOWLOCATION, 1L) &&
+           setOption(handle, CURLOPT_MAXREDIRS, options.maxRedirects) &&
+           setOption(handle, CURLOPT_NOSIGNAL, 1L) &&
+           setOption(handle, CURLOPT_CONNECTTIMEOUT, stallSeconds) &&
+           setOption(handle, CURLOPT_LOW_SPEED_LIMIT, 1L) &&
+           setOption(handle, CURLOPT_LOW_SPEED_TIME, stallSeconds) &&
+           setOption(handle, CURLOPT_TIMEOUT, static_cast<long>(options.totalTimeout.count())) &&
+           setOption(handle, CURLOPT_MAXFILESIZE_LARGE,
+                     static_cast<curl_off_t>(options.maxBodyBytes)) &&
+           setOption(handle, CURLOPT_USERAGENT, HttpClient::userAgent().constData()) &&
+           setOption(handle, CURLOPT_ACCEPT_ENCODING, "") &&
+           setOption(handle, CURLOPT_ERRORBUFFER, errorText) &&
+           setOption(handle, CURLOPT_WRITEFUNCTION, &receiveBody) &&
+           setOption(handle, CURLOPT_WRITEDATA, &transfer) &&
+           setOption(handle, CURLOPT_XFERINFOFUNCTION, &checkCancelled) &&
+           setOption(handle, CURLOPT_XFERINFODATA, &transfer) &&
+           setOption(handle, CURLOPT_NOPROGRESS, 0L);
+}
+
+HttpResponse outcome(CURLcode result, long status, Transfer &transfer, const char *errorText) {
+    if (transfer.overCap)
+        return failure(QStringLiteral("body larger than %1 bytes").arg(transfer.maxBodyBytes),
+                       status);
+    if (transfer.wasCancelled)
+        return failure(QStringLiteral("cancelled"), status);
+    if (result != CURLE_OK)
+        return failure(
+            QString::fromUtf8(errorText[0] != '\0' ? errorText : curl_easy_strerror(result)),
+            status);
+    HttpResponse response;
+    response.ok = true;
+    response.status = status;
+    response.body = std::move(transfer.body);
+    return response;
+}
+
+} // namespace
+
+HttpClient::HttpClient()
+    : HttpClient(Options{}) {}
+
+HttpClient::HttpClient(Options options)
+    : m_options(std::move(options)) {}
+
+void HttpClient::globalInit() {
+    // curl_easy_init() would set up on its own too, but not safely while other threads run.
+    [[maybe_unused]] static const CURLcode result = curl_global_init(CURL_GLOBAL_DEFAULT);
+}
+
+QByteArray HttpClient::userAgent() {
+    return QByteArrayLiteral(KABU_PROGRAM_NAME "/" KABU_VERSION);
+}
+
+HttpResponse HttpClient::get(const QUrl &url) const {
+    if (!isFetchable(url))
+        return failure(QStringLiteral("not an http or https URL: %1").arg(url.toString()));
+    globalInit();
+    const CurlEasy easy(curl_easy_init());
+    if (!easy)
+        return failure(QStringLiteral("curl_easy_init failed"));
+    Transfer transfer{m_options.maxBodyBytes, m_options.cancelled, {}, false, false};
+    char errorText[CURL_ERROR_SIZE] = {};
+    if (!configure(easy.get(), url, m_options, transfer, errorText))
+        return failure(QStringLiteral("libcurl refused an option"));
+    const CURLcode result = curl_easy_perform(easy.get());
+    long status = 0;
+    curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status);
+    return outcome(result, status, transfer, errorText);
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <chrono>
+#include <functional>
+
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+
+// Blocking HTTP GET over libcurl, as a value: a URL in, an HttpResponse out.
+// Follows redirects, speaks only http and https, and never hangs for long on a dead server.
+struct HttpResponse {
+    bool ok = false; // a complete body arrived (whatever the HTTP status)
+    long status = 0; // last HTTP status seen, 0 when none
+    QByteArray body; // empty unless ok
+    QString error;   // why it failed, for diagnostics only
+};
+
+class HttpClient {
+public:
+    struct Options {
+        std::chrono::seconds stallTimeout{60};  // give up after this long without progress
+        std::chrono::seconds totalTimeout{300}; // and after this long in all
+        qint64 maxBodyBytes = 16 * 1024 * 1024; // after decompression; more is a failure
+        long maxRedirects = 10;
+        // Polled from libcurl's progress callback (at least about once a second, more often
+        // while data flows); true aborts the transfer as a failure.
+        std::function<bool()> cancelled;
+    };
+
+    HttpClient();
+    explicit HttpClient(Options options);
+
+    // Blocks until the body has arrived or the request failed; safe to call from any thread.
+    HttpResponse get(const QUrl &url) const;
+
+    // libcurl's global set-up; call from main before any thread starts (later calls do nothing).
+    static void globalInit();
+    static QByteArray userAgent(); // "kabu-ticker/0.1.0"
+
+private:
+    Options m_options;
+};
