@@ -1,0 +1,128 @@
+#include "UserDefaults.h"
+
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace {
+
+struct FileIdentity {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FileIdentity &) const = default;
+};
+
+std::optional<FileIdentity> fileIdentity(const QString &path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return FileIdentity{info.st_dev, info.st_ino};
+}
+
+// The rename that put the new file in place survives a power cut only once its directory is
+// flushed as well.
+bool syncDirectory(const QString &path) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+// The INI format keeps a one-element list as a plain string and an empty list as no value.
+std::optional<QStringList> toStringList(const QVariant &value) {
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+        return QStringList();
+    case QMetaType::QString:
+        return QStringList{value.toString()};
+    case QMetaType::QStringList:
+        return value.toStringList();
+    case QMetaType::QVariantList: {
+        const QVariantList items = value.toList();
+        QStringList strings;
+        for (const QVariant &item : items) {
+            if (item.typeId() != QMetaType::QString)
+                return std::nullopt;
+            strings.append(item.toString());
+        }
+        return strings;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<double> toDouble(const QVariant &value) {
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    return ok ? std::optional(number) : std::nullopt;
+}
+
+} // namespace
+
+UserDefaults::UserDefaults(QString filePath)
+    : m_filePath(std::move(filePath)) {}
+
+UserDefaults &UserDefaults::standardUserDefaults() {
+    // Never destroyed: a background task may still save while the process exits.
+    static UserDefaults *const defaults = new UserDefaults(standardFilePath());
+    return *defaults;
+}
+
+QString UserDefaults::standardFilePath() {
+    const QString program = QStringLiteral(KABU_PROGRAM_NAME);
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + u'/' +
+           program + u'/' + program + QStringLiteral(".conf");
+}
+
+QStringList UserDefaults::value(const Setting<QStringList> &setting) const {
+    const std::optional<QVariant> stored = read(setting.key);
+    return stored ? toStringList(*stored).value_or(setting.defaultValue) : setting.defaultValue;
+}
+
+double UserDefaults::value(const Setting<double> &setting) const {
+    const std::optional<QVariant> stored = read(setting.key);
+    return stored ? toDouble(*stored).value_or(setting.defaultValue) : setting.defaultValue;
+}
+
+bool UserDefaults::setValue(const Setting<QStringList> &setting, const QStringList &value) {
+    return write(setting.key, value);
+}
+
+bool UserDefaults::setValue(const Setting<double> &setting, double value) {
+    return write(setting.key, value);
+}
+
+std::optional<QVariant> UserDefaults::read(const char *key) const {
+    std::lock_guard lock(m_mutex);
+    const QSettings settings(m_filePath, QSettings::IniFormat);
+    if (!settings.contains(key))
+        return std::nullopt;
+    return settings.value(key);
+}
+
+// QSettings writes through QSaveFile (a flushed temporary file renamed into place) as long as
+// atomic syncing is required, which is its default, so a crash leaves the old file or the new.
+bool UserDefaults::write(const char *key, const QVariant &value) {
+    std::lock_guard lock(m_mutex);
+    QSettings settings(m_filePath, QSettings::IniFormat);
+    settings.setAtomicSyncRequired(true);
+    const std::optional<FileIdentity> before = fileIdentity(m_filePath);
+    settings.setValue(key, value);
+    settings.sync();
+    // A failed write sets AccessError, unless a malformed file gave a FormatError first: QSettings
+    // keeps only its first error. A completed write always leaves a new file in place.
+    const QSettings::Status status = settings.status();
+    const bool written = status == QSettings::NoError ||
+                         (status == QSettings::FormatError && fileIdentity(m_filePath) != before);
+    return written && syncDirectory(QFileInfo(m_filePath).absolutePath());
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <mutex>
+#include <optional>
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+// The program's settings in one INI file, each declared once with its key, type and default.
+// Reads never write; every write is on disk, whole and atomically, when it returns.
+class UserDefaults {
+public:
+    template <typename T> struct Setting {
+        const char *key;
+        T defaultValue; // what a missing value, or one of another type, reads as
+    };
+    // The codes of the watch list in display order.
+    static inline const Setting<QStringList> KEY_CODES{"KEY_CODES", {}};
+    // The refresh interval in minutes; 0.0 until set, and its user then stores its own default.
+    static inline const Setting<double> KEY_INTERVAL{"KEY_INTERVAL", 0.0};
+
+    explicit UserDefaults(QString filePath);
+    UserDefaults(const UserDefaults &) = delete;
+    UserDefaults &operator=(const UserDefaults &) = delete;
+
+    // The user's settings, at $XDG_CONFIG_HOME/kabu-ticker/kabu-ticker.conf.
+    static UserDefaults &standardUserDefaults();
+    static QString standardFilePath();
+
+    const QString &filePath() const { return m_filePath; }
+
+    QStringList value(const Setting<QStringList> &setting) const;
+    double value(const Setting<double> &setting) const;
+    // False when the value could not be saved; the file then holds what it held before.
+    bool setValue(const Setting<QStringList> &setting, const QStringList &value);
+    bool setValue(const Setting<double> &setting, double value);
+
+private:
+    std::optional<QVariant> read(const char *key) const;
+    bool write(const char *key, const QVariant &value);
+
+    const QString m_filePath;
+    mutable std::mutex m_mutex; // one QSettings at a time, so that its status is ours alone
+};

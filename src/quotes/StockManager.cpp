@@ -1,0 +1,132 @@
+#include "StockManager.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "UserDefaults.h"
+
+namespace {
+
+auto hasCode(const QString &code) {
+    return [&code](const std::shared_ptr<Stock> &stock) { return stock->code() == code; };
+}
+
+} // namespace
+
+StockManager::StockManager(UserDefaults &defaults, QString baseURL, std::chrono::milliseconds pause)
+    : m_defaults(defaults)
+    , m_baseURL(std::move(baseURL))
+    , m_pause(pause)
+    , m_client(HttpClient::Options{.cancelled = [this] { return m_sleep.isInterrupted(); }}) {
+    loadCodes();
+}
+
+StockManager &StockManager::sharedInstance() {
+    // Never destroyed: the refresh loop and add tasks may still run while the process exits.
+    static StockManager *const instance = new StockManager(UserDefaults::standardUserDefaults());
+    return *instance;
+}
+
+QList<std::shared_ptr<Stock>> StockManager::stocks() const {
+    std::lock_guard lock(m_mutex);
+    return m_stocks;
+}
+
+void StockManager::setDelegate(std::weak_ptr<StockManagerDelegate> delegate) {
+    std::lock_guard lock(m_mutex);
+    m_delegate = std::move(delegate);
+}
+
+void StockManager::addStock(const QString &code) {
+    {
+        std::lock_guard lock(m_mutex);
+        if (contains(code))
+            return;
+    }
+    auto stock = std::make_shared<Stock>(code, m_baseURL);
+    const bool updated = stock->update(m_client);
+    {
+        std::lock_guard lock(m_mutex);
+        // Another add of the same code may have finished during the fetch.
+        if (updated && !contains(code))
+            m_stocks.append(std::move(stock));
+    }
+    saveAndNotify();
+}
+
+void StockManager::removeStock(const QString &code) {
+    {
+        std::lock_guard lock(m_mutex);
+        const auto found = std::find_if(m_stocks.cbegin(), m_stocks.cend(), hasCode(code));
+        if (found != m_stocks.cend())
+            m_stocks.erase(found);
+    }
+    saveAndNotify();
+}
+
+void StockManager::translateStockFromIndex(qsizetype from, qsizetype to) {
+    {
+        std::lock_guard lock(m_mutex);
+        const qsizetype count = m_stocks.size();
+        if (from < 0 || from >= count || to < 0 || to >= count)
+            return;
+        m_stocks.move(from, to);
+    }
+    saveAndNotify();
+}
+
+void StockManager::update() {
+    // A snapshot: the list may change during the pass, and a record removed meanwhile
+    // stays alive until its fetch is over.
+    for (const std::shared_ptr<Stock> &stock : stocks()) {
+        stock->update(m_client);
+        if (!m_sleep.sleepFor(m_pause))
+            break;
+    }
+    notifyDelegate();
+}
+
+bool StockManager::saveCodes() {
+    std::lock_guard saving(m_saveMutex);
+    QStringList codes;
+    {
+        std::lock_guard lock(m_mutex);
+        codes.reserve(m_stocks.size());
+        for (const std::shared_ptr<Stock> &stock : std::as_const(m_stocks))
+            codes.append(stock->code());
+    }
+    return m_defaults.setValue(UserDefaults::KEY_CODES, codes);
+}
+
+void StockManager::loadCodes() {
+    const QStringList codes = m_defaults.value(UserDefaults::KEY_CODES);
+    QList<std::shared_ptr<Stock>> loaded;
+    loaded.reserve(codes.size());
+    for (const QString &code : codes)
+        loaded.append(std::make_shared<Stock>(code, m_baseURL));
+    std::lock_guard lock(m_mutex);
+    m_stocks = std::move(loaded);
+}
+
+void StockManager::interrupt() {
+    m_sleep.interrupt();
+}
+
+void StockManager::saveAndNotify() {
+    saveCodes();
+    notifyDelegate();
+}
+
+void StockManager::notifyDelegate() const {
+    std::shared_ptr<StockManagerDelegate> delegate;
+    {
+        std::lock_guard lock(m_mutex);
+        delegate = m_delegate.lock();
+    }
+    if (delegate)
+        delegate->updatedStocks();
+}
+
+bool StockManager::contains(const QString &code) const {
+    return std::any_of(m_stocks.cbegin(), m_stocks.cend(), hasCode(code));
+}

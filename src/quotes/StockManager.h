@@ -1,0 +1,72 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <mutex>
+
+#include <QList>
+#include <QString>
+
+#include "HttpClient.h"
+#include "InterruptibleSleep.h"
+#include "Stock.h"
+#include "StockManagerDelegate.h"
+
+class UserDefaults;
+
+// The one ordered, persistent watch list, with its refresh pass and change notification.
+// Safe to use from any thread; the list's lock is never held across a fetch, a pause or a save.
+class StockManager {
+public:
+    // A list kept under UserDefaults::KEY_CODES of the given defaults, starting with the stored
+    // codes; the pause is the rest after each fetch of a refresh pass.
+    explicit StockManager(UserDefaults &defaults, QString baseURL = Stock::quoteSiteBaseURL(),
+                          std::chrono::milliseconds pause = std::chrono::seconds(1));
+    StockManager(const StockManager &) = delete;
+    StockManager &operator=(const StockManager &) = delete;
+
+    // The program's watch list over the standard user defaults, made by the first call.
+    static StockManager &sharedInstance();
+
+    // The list as it is at this moment; later changes do not touch the returned copy.
+    QList<std::shared_ptr<Stock>> stocks() const;
+    // Held weakly: a delegate that is gone is simply not told.
+    void setDelegate(std::weak_ptr<StockManagerDelegate> delegate);
+
+    // Appends a record for the code if its quote page can be read, then saves and tells the
+    // delegate either way. A code listed already does nothing at all. Blocks for the fetch.
+    void addStock(const QString &code);
+    // Removes the first record with the code, if any, then saves and tells the delegate.
+    void removeStock(const QString &code);
+    // Moves a record, then saves and tells the delegate; `to` counts positions in the list
+    // without it. Indexes outside the list do nothing at all.
+    void translateStockFromIndex(qsizetype from, qsizetype to);
+    // The refresh pass: updates every record in list order with a pause after each, the last
+    // too, then tells the delegate once. Saves nothing. Blocks.
+    void update();
+
+    // Writes the codes in list order; false when they could not be saved.
+    bool saveCodes();
+    // Replaces the list with records of the stored codes, as stored, without fetching.
+    void loadCodes();
+
+    // For quitting: from now on pauses return at once and fetches are aborted.
+    void interrupt();
+
+private:
+    void saveAndNotify();
+    void notifyDelegate() const;
+    bool contains(const QString &code) const; // callers hold m_mutex
+
+    UserDefaults &m_defaults;
+    const QString m_baseURL;
+    const std::chrono::milliseconds m_pause;
+    InterruptibleSleep m_sleep;
+    const HttpClient m_client;
+
+    mutable std::mutex m_mutex; // guards m_stocks and m_delegate
+    QList<std::shared_ptr<Stock>> m_stocks;
+    std::weak_ptr<StockManagerDelegate> m_delegate;
+    // Held from reading the list to writing it, so that saves reach the disk in list order.
+    std::mutex m_saveMutex;
+};
