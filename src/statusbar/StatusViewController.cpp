@@ -1,0 +1,280 @@
+#include "StatusViewController.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QParallelAnimationGroup>
+#include <QPropertyAnimation>
+
+#include "StatusBar.h"
+#include "StatusView.h"
+#include "Stock.h"
+#include "StockManager.h"
+#include "UserDefaults.h"
+#include "ui_StatusViewController.h"
+
+namespace {
+
+constexpr std::chrono::milliseconds kTickInterval{5000};
+constexpr int kSlideMilliseconds = 750;
+constexpr double kDefaultInterval = 10.0;
+constexpr double kMinimumInterval = 5.0;
+
+// Created on first use and kept for the life of the process.
+const QColor &upColour() {
+    static const QColor colour = QColor::fromRgbF(0.0f, 0.45f, 0.0f);
+    return colour;
+}
+
+const QColor &downColour() {
+    static const QColor colour = QColor::fromRgbF(0.77f, 0.1f, 0.1f);
+    return colour;
+}
+
+void setTextColour(QLabel *label, const QColor &colour) {
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+}
+
+// The digits of a proportional font differ in width; the widest one stands for them all.
+QString withWidestDigits(const QFontMetrics &metrics, QString sample) {
+    QChar widest = u'0';
+    for (char16_t digit = u'1'; digit <= u'9'; ++digit) {
+        if (metrics.horizontalAdvance(QChar(digit)) > metrics.horizontalAdvance(widest))
+            widest = QChar(digit);
+    }
+    for (QChar &c : sample) {
+        if (c.isDigit())
+            c = widest;
+    }
+    return sample;
+}
+
+void reserveWidth(QLabel *label, const QString &widestText) {
+    label->setText(withWidestDigits(label->fontMetrics(), widestText));
+    label->setMinimumWidth(label->sizeHint().width());
+    label->clear();
+}
+
+QString menuTitle(const Stock &stock) {
+    // A security never read successfully has no name and no update time; say so in their places.
+    const QString name = stock.name();
+    const QString updatedAt = stock.updatedAtToFormat();
+    // One pass over the format, so that a "%1" inside a name stays as it is.
+    QString title =
+        QStringLiteral("[%1] %2 / \u00A5%3 (%4) / %5 / %6")
+            .arg(stock.code(), name.isEmpty() ? QStringLiteral("未取得") : name,
+                 stock.quoteToFormat(), stock.prevCloseToFormat(), stock.volumeToFormat(),
+                 updatedAt.isEmpty() ? QStringLiteral("--:--") : updatedAt);
+    // A menu reads "&" as the mark of a mnemonic; names such as "S&B" keep theirs.
+    return title.replace(u'&', QStringLiteral("&&"));
+}
+
+} // namespace
+
+StatusViewController::StatusViewController(StockManager &stockManager, UserDefaults &defaults,
+                                           QObject *parent)
+    : QObject(parent)
+    , m_stockManager(stockManager)
+    , m_defaults(defaults)
+    , m_ui(std::make_unique<Ui::StatusViewController>())
+    , m_statusItem(std::make_unique<StatusBar>())
+    , m_view(new StatusView)
+    , m_statusMenu(std::make_unique<QMenu>(QStringLiteral("status")))
+    , m_stocksMenu(std::make_unique<QMenu>(QStringLiteral("銘柄"))) {
+    loadView();
+    m_statusItem->setView(m_view);
+    m_statusItem->show();
+    buildStatusMenu();
+    loadInterval();
+}
+
+StatusViewController::~StatusViewController() {
+    // Deleting a running slide does not finish it, so it cannot call back into a controller
+    // whose members are already gone.
+    delete m_slide;
+}
+
+double StatusViewController::intervalSecond() const {
+    return m_intervalSecond;
+}
+
+void StatusViewController::setIntervalSecond(double minutes) {
+    const double value =
+        std::isnan(minutes) ? kMinimumInterval : std::max(minutes, kMinimumInterval);
+    m_intervalSecond = value;
+    m_defaults.setValue(UserDefaults::KEY_INTERVAL, value);
+}
+
+StatusBar *StatusViewController::statusItem() const {
+    return m_statusItem.get();
+}
+
+StatusView *StatusViewController::view() const {
+    return m_view;
+}
+
+QMenu *StatusViewController::statusMenu() const {
+    return m_statusMenu.get();
+}
+
+QMenu *StatusViewController::stocksMenu() const {
+    return m_stocksMenu.get();
+}
+
+ConfigWindowController *StatusViewController::configWindowController() const {
+    return m_configWindowController;
+}
+
+void StatusViewController::loadView() {
+    m_ui->setupUi(m_view);
+    reserveSpace();
+    // Until the first tick the title stands in for the ticker.
+    m_ui->itemViewA->hide();
+    m_ui->itemViewB->hide();
+    m_view->setDelegate(this);
+    connect(&m_ticker, &QTimer::timeout, this, &StatusViewController::loadItem);
+    m_ticker.start(kTickInterval);
+}
+
+// Sized for the widest code and price, so that neither is ever clipped; one slot high, with
+// slot B parked below the view.
+void StatusViewController::reserveSpace() {
+    const QString separator = QLocale().groupSeparator();
+    const QString widestPrice = QStringLiteral("99") + separator + QStringLiteral("999") +
+                                separator + QStringLiteral("999");
+    for (QLabel *code : {m_ui->codeA, m_ui->codeB})
+        reserveWidth(code, QStringLiteral("0000"));
+    for (QLabel *quote : {m_ui->quoteA, m_ui->quoteB})
+        reserveWidth(quote, widestPrice);
+    const int width = std::max(m_ui->titleView->minimumSizeHint().width(),
+                               m_ui->itemViewA->minimumSizeHint().width());
+    const int height = m_statusItem->thickness();
+    m_view->setFixedSize(width, height);
+    m_ui->titleView->setGeometry(0, 0, width, height);
+    m_ui->itemViewA->setGeometry(0, 0, width, height);
+    m_ui->itemViewB->setGeometry(0, height, width, height);
+}
+
+void StatusViewController::buildStatusMenu() {
+    // A Qt menu's title is the text of the entry that opens it, so the menus go by their names.
+    m_statusMenu->setObjectName(QStringLiteral("status"));
+    m_stocksMenu->setObjectName(QStringLiteral("stocks"));
+    m_statusMenu->addMenu(m_stocksMenu.get());
+    m_statusMenu->addAction(QStringLiteral("環境設定"), this, &StatusViewController::config);
+    m_statusMenu->addSeparator();
+    m_statusMenu->addAction(QStringLiteral("終了"), this, &StatusViewController::quit);
+    connect(m_statusMenu.get(), &QMenu::aboutToShow, this, &StatusViewController::menuWillOpen);
+    connect(m_statusMenu.get(), &QMenu::aboutToHide, this, &StatusViewController::menuDidClose);
+    connect(m_stocksMenu.get(), &QMenu::triggered, this, &StatusViewController::browseStock);
+}
+
+void StatusViewController::loadInterval() {
+    const double stored = m_defaults.value(UserDefaults::KEY_INTERVAL);
+    // Anything but a finite positive number counts as never set; values below the floor of
+    // setIntervalSecond are kept as they are.
+    if (std::isfinite(stored) && stored > 0.0)
+        m_intervalSecond = stored;
+    else
+        setIntervalSecond(kDefaultInterval);
+}
+
+void StatusViewController::updateStockMenu() {
+    m_stocksMenu->clear();
+    const QList<std::shared_ptr<Stock>> stocks = m_stockManager.stocks();
+    for (const std::shared_ptr<Stock> &stock : stocks)
+        m_stocksMenu->addAction(menuTitle(*stock))->setData(QVariant::fromValue(stock));
+}
+
+void StatusViewController::loadItem() {
+    const QList<std::shared_ptr<Stock>> stocks = m_stockManager.stocks();
+    const bool empty = stocks.isEmpty();
+    m_ui->titleView->setVisible(empty);
+    m_ui->itemViewA->setVisible(!empty);
+    m_ui->itemViewB->setVisible(!empty);
+    if (empty || m_view->highlighted())
+        return;
+    s_rotationPosition = s_rotationPosition + 1 < stocks.size() ? s_rotationPosition + 1 : 0;
+    finishSlide();
+    showInIncomingSlot(*stocks.at(s_rotationPosition));
+    animateItemView();
+}
+
+// A step never overlaps a slide: the previous one is brought to its end first, so the slots
+// are back in their places before new texts go in.
+void StatusViewController::finishSlide() {
+    if (m_slide && m_slide->state() == QAbstractAnimation::Running)
+        m_slide->setCurrentTime(m_slide->totalDuration());
+}
+
+void StatusViewController::showInIncomingSlot(const Stock &stock) {
+    QLabel *code = m_isItemViewA ? m_ui->codeB : m_ui->codeA;
+    QLabel *quote = m_isItemViewA ? m_ui->quoteB : m_ui->quoteA;
+    code->setText(stock.code());
+    quote->setText(stock.quoteToFormat());
+    setTextColour(quote, stock.quote() < stock.prev_close() ? downColour() : upColour());
+}
+
+void StatusViewController::animateItemView() {
+    const QPoint up(0, -m_view->height());
+    auto *slide = new QParallelAnimationGroup(this);
+    for (QWidget *slot : {m_ui->itemViewA, m_ui->itemViewB}) {
+        auto *move = new QPropertyAnimation(slot, "pos");
+        move->setDuration(kSlideMilliseconds);
+        move->setEasingCurve(QEasingCurve::InOutQuad);
+        move->setStartValue(slot->pos());
+        move->setEndValue(slot->pos() + up);
+        slide->addAnimation(move);
+    }
+    connect(slide, &QAbstractAnimation::finished, this, &StatusViewController::animationDidEnd);
+    m_slide = slide;
+    slide->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void StatusViewController::animationDidEnd() {
+    QWidget *outgoing = m_isItemViewA ? m_ui->itemViewA : m_ui->itemViewB;
+    m_isItemViewA = !m_isItemViewA;
+    outgoing->move(outgoing->x(), m_view->height());
+}
+
+void StatusViewController::browseStock(QAction *item) {
+    const auto stock = item ? item->data().value<std::shared_ptr<Stock>>() : nullptr;
+    if (stock)
+        QDesktopServices::openUrl(stock->codeURL());
+}
+
+void StatusViewController::config() {
+    // Shows the preferences window once ConfigWindowController exists; until then there is none.
+}
+
+void StatusViewController::quit() {
+    QCoreApplication::quit();
+}
+
+void StatusViewController::menuWillOpen() {
+    m_view->setHighlighted(true);
+    setLabelRole(QPalette::HighlightedText);
+}
+
+void StatusViewController::menuDidClose() {
+    m_view->setHighlighted(false);
+    setLabelRole(QPalette::WindowText);
+}
+
+// The price labels are left out: they keep their up and down colours on the highlight.
+void StatusViewController::setLabelRole(QPalette::ColorRole role) {
+    for (QLabel *label : {m_ui->codeB, m_ui->codeA, m_ui->titleLabel})
+        label->setForegroundRole(role);
+}
+
+void StatusViewController::mouseDown(QMouseEvent *) {
+    m_statusItem->popUpMenu(m_statusMenu.get());
+}

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+
+#include <QMetaType>
+#include <QObject>
+#include <QPalette>
+#include <QPointer>
+#include <QTimer>
+
+#include "StatusViewDelegate.h"
+
+class QAction;
+class QMenu;
+class QMouseEvent;
+class QParallelAnimationGroup;
+class ConfigWindowController;
+class StatusBar;
+class StatusView;
+class Stock;
+class StockManager;
+class UserDefaults;
+namespace Ui {
+class StatusViewController;
+}
+
+// The program's status item: a ticker that slides the next security's code and price into view
+// every five seconds, the status menu a click opens, and the refresh interval setting.
+class StatusViewController : public QObject, public StatusViewDelegate {
+    Q_OBJECT
+public:
+    StatusViewController(StockManager &stockManager, UserDefaults &defaults,
+                         QObject *parent = nullptr);
+    ~StatusViewController() override;
+
+    // Minutes from the start of one refresh pass to the start of the next.
+    double intervalSecond() const;
+    void setIntervalSecond(double minutes);
+
+    StatusBar *statusItem() const;
+    StatusView *view() const;
+    QMenu *statusMenu() const;
+    QMenu *stocksMenu() const;
+    ConfigWindowController *configWindowController() const;
+
+public slots:
+    void updateStockMenu();
+    void loadItem();
+    void animateItemView();
+    void animationDidEnd();
+    void browseStock(QAction *item);
+    void config();
+    void quit();
+    void menuWillOpen();
+    void menuDidClose();
+
+public:
+    void mouseDown(QMouseEvent *event) override;
+
+private:
+    friend class tst_StatusViewController; // starts each case from a fresh rotation
+
+    void loadView();
+    void reserveSpace();
+    void buildStatusMenu();
+    void loadInterval();
+    void finishSlide();
+    void showInIncomingSlot(const Stock &stock);
+    void setLabelRole(QPalette::ColorRole role);
+
+    // The index in the watch list of the security shown last, one for the whole process:
+    // -1 before the first step, never reset.
+    static inline int s_rotationPosition = -1;
+
+    StockManager &m_stockManager;
+    UserDefaults &m_defaults;
+    std::atomic<double> m_intervalSecond{0.0};
+    std::unique_ptr<Ui::StatusViewController> m_ui;
+    std::unique_ptr<StatusBar> m_statusItem;
+    StatusView *m_view; // owned by m_statusItem
+    std::unique_ptr<QMenu> m_statusMenu;
+    std::unique_ptr<QMenu> m_stocksMenu;
+    ConfigWindowController *m_configWindowController = nullptr;
+    QTimer m_ticker;
+    QPointer<QParallelAnimationGroup> m_slide;
+    bool m_isItemViewA = true;
+};
+
+// A stocks-menu line carries its security in QAction::data.
+Q_DECLARE_METATYPE(std::shared_ptr<Stock>)

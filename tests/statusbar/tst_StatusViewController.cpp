@@ -1,0 +1,379 @@
+#include <memory>
+#include <utility>
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QMenu>
+#include <QParallelAnimationGroup>
+#include <QtTest>
+
+#include "StatusBar.h"
+#include "StatusView.h"
+#include "StatusViewController.h"
+#include "Stock.h"
+#include "StockManager.h"
+#include "UserDefaults.h"
+
+namespace {
+
+const QString kBaseURL = QStringLiteral("http://quotes.test");
+const QString kFileName = QStringLiteral("kabu-ticker.conf");
+const QColor kUp = QColor::fromRgbF(0.0f, 0.45f, 0.0f);
+const QColor kDown = QColor::fromRgbF(0.77f, 0.1f, 0.1f);
+
+// A quote page as the site serves it: price in the second cell, previous close and volume
+// in the first and fifth figures.
+QByteArray quotePage(const QString &code, const QString &name, const QString &price,
+                     const QString &prevClose, const QString &volume = QStringLiteral("1,000")) {
+    QString figures;
+    for (const QString &figure : {prevClose, QString("0"), QString("0"), QString("0"), volume})
+        figures += QStringLiteral("<div><dl><dd><strong>%1</strong></dd></dl></div>").arg(figure);
+    return QStringLiteral("<html><head><title>%1\u3010%2\u3011detail</title></head><body>"
+                          "<table class=\"stocksTable\"><tr><td>%2</td><td>%3</td></tr></table>"
+                          "<div class=\"innerDate\">%4</div></body></html>")
+        .arg(name, code, price, figures)
+        .toUtf8();
+}
+
+// QSettings caches the files it has read, so the file is read through a copy.
+double intervalOnDisk(const QString &file) {
+    const QTemporaryDir dir;
+    const QString copy = dir.filePath(kFileName);
+    return QFile::copy(file, copy) ? UserDefaults(copy).value(UserDefaults::KEY_INTERVAL) : -99.0;
+}
+
+QByteArray bytesOf(const QString &file) {
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QColor textColour(const QLabel *label) {
+    return label->palette().color(label->foregroundRole());
+}
+
+QColor applicationColour(const QLabel *label, QPalette::ColorRole role) {
+    return QGuiApplication::palette().color(label->palette().currentColorGroup(), role);
+}
+
+// A controller over a throw-away settings file whose watch list holds the given codes.
+struct Ticker {
+    explicit Ticker(const QStringList &codes) {
+        defaults.setValue(UserDefaults::KEY_CODES, codes);
+        manager = std::make_unique<StockManager>(defaults, kBaseURL);
+        controller = std::make_unique<StatusViewController>(*manager, defaults);
+    }
+    std::shared_ptr<Stock> stock(int index) const { return manager->stocks().at(index); }
+    template <typename T = QWidget> T *outlet(const char *name) const {
+        return controller->view()->findChild<T *>(QLatin1String(name));
+    }
+    bool shows(const char *name) const { return outlet(name)->isVisibleTo(controller->view()); }
+    QParallelAnimationGroup *slide() const {
+        for (auto *group : controller->findChildren<QParallelAnimationGroup *>()) {
+            if (group->state() == QAbstractAnimation::Running)
+                return group;
+        }
+        return nullptr;
+    }
+    bool finishSlide() const {
+        QParallelAnimationGroup *running = slide();
+        if (running)
+            running->setCurrentTime(running->totalDuration());
+        return running && !slide();
+    }
+    bool slotAOnShow() const { return outlet("itemViewA")->pos() == QPoint(0, 0); }
+    QLabel *shownCode() const { return outlet<QLabel>(slotAOnShow() ? "codeA" : "codeB"); }
+    QLabel *shownQuote() const { return outlet<QLabel>(slotAOnShow() ? "quoteA" : "quoteB"); }
+    QStringList tick(int times) {
+        QStringList shown;
+        for (int i = 0; i < times; ++i) {
+            controller->loadItem();
+            shown << (finishSlide() ? shownCode()->text() : QStringLiteral("<no slide>"));
+        }
+        return shown;
+    }
+
+    QTemporaryDir dir;
+    QString file = dir.filePath(kFileName);
+    UserDefaults defaults{file};
+    std::unique_ptr<StockManager> manager;
+    std::unique_ptr<StatusViewController> controller;
+};
+
+// Stands in for the desktop's browser.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    UrlRecorder() { QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "open"); }
+    ~UrlRecorder() override { QDesktopServices::unsetUrlHandler(QStringLiteral("http")); }
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl &url) { urls.append(url); }
+};
+
+} // namespace
+
+class tst_StatusViewController : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan)); }
+    // Every case starts as the program does: before the first security.
+    void init() { StatusViewController::s_rotationPosition = -1; }
+
+    void emptyListShowsTitleAndNeverSlides() {
+        Ticker t({});
+        for (int i = 0; i < 2; ++i) {
+            t.controller->loadItem();
+            QVERIFY(t.shows("titleView"));
+            QVERIFY(!t.shows("itemViewA") && !t.shows("itemViewB"));
+            QVERIFY(!t.slide());
+        }
+        QCOMPARE(StatusViewController::s_rotationPosition, -1);
+    }
+
+    void rotatesInListOrderFromFirst_data() {
+        QTest::addColumn<QStringList>("codes");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("one") << QStringList{"1111"} << QStringList{"1111", "1111", "1111"};
+        QTest::newRow("three") << QStringList{"1111", "2222", "3333"}
+                               << QStringList{"1111", "2222", "3333", "1111", "2222"};
+    }
+    void rotatesInListOrderFromFirst() {
+        QFETCH(QStringList, codes);
+        QFETCH(QStringList, shown);
+        Ticker t(codes);
+        QCOMPARE(t.tick(shown.size()), shown);
+        QVERIFY(!t.shows("titleView") && t.shows("itemViewA") && t.shows("itemViewB"));
+    }
+
+    void shrunkListRestartsAtFirst() {
+        Ticker t({"1111", "2222", "3333", "4444", "5555"});
+        QCOMPARE(t.tick(5).last(), QStringLiteral("5555"));
+        for (const char *code : {"3333", "4444", "5555"})
+            t.manager->removeStock(QString::fromLatin1(code));
+        QCOMPARE(t.tick(2), (QStringList{"1111", "2222"}));
+    }
+
+    void rotationIsOneForTheWholeProcess() {
+        Ticker({"1111", "2222"}).tick(1);
+        QCOMPARE(Ticker({"1111", "2222"}).tick(1), QStringList{"2222"});
+    }
+
+    void priceTextAndColourInBothSlots_data() {
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<QString>("prevClose");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("up") << "1,500"
+                            << "1,450"
+                            << "1,500" << kUp;
+        QTest::newRow("unchanged") << "2,000"
+                                   << "2,000"
+                                   << "2,000" << kUp;
+        QTest::newRow("down") << "1,450"
+                              << "1,500"
+                              << "1,450" << kDown;
+        QTest::newRow("never fetched") << QString() << QString() << "-" << kUp;
+    }
+    void priceTextAndColourInBothSlots() {
+        QFETCH(QString, price);
+        QFETCH(QString, prevClose);
+        QFETCH(QString, shown);
+        QFETCH(QColor, colour);
+        Ticker t({"1234"});
+        if (!price.isNull())
+            QVERIFY(t.stock(0)->updateWithPage(quotePage("1234", "Example", price, prevClose)));
+        for (int i = 0; i < 2; ++i) {
+            t.tick(1);
+            QCOMPARE(t.shownQuote()->text(), shown);
+            QCOMPARE(textColour(t.shownQuote()), colour);
+        }
+    }
+
+    void openMenuPausesTicker() {
+        Ticker t({"1111", "2222"});
+        t.controller->menuWillOpen();
+        QCOMPARE(t.tick(1), QStringList{"<no slide>"});
+        QVERIFY(!t.shows("titleView") && t.shows("itemViewA") && t.shows("itemViewB"));
+        QVERIFY(t.outlet<QLabel>("codeA")->text().isEmpty());
+        QVERIFY(t.outlet<QLabel>("codeB")->text().isEmpty());
+        t.controller->menuDidClose();
+        QCOMPARE(t.tick(1), QStringList{"1111"});
+        t.controller->menuWillOpen();
+        QCOMPARE(t.tick(1), QStringList{"<no slide>"});
+        t.controller->menuDidClose();
+        QCOMPARE(t.tick(1), QStringList{"2222"});
+    }
+
+    void slideMovesBothSlotsUpThenParksOutgoingBelow() {
+        Ticker t({"1111", "2222"});
+        QWidget *a = t.outlet("itemViewA");
+        QWidget *b = t.outlet("itemViewB");
+        const int height = t.controller->view()->height();
+        const QRect onShow = a->geometry();
+        QCOMPARE(onShow, t.controller->view()->rect());
+        QCOMPARE(b->geometry(), onShow.translated(0, height));
+        for (QWidget *incoming : {b, a, b}) {
+            QWidget *outgoing = incoming == a ? b : a;
+            t.controller->loadItem();
+            t.slide()->setCurrentTime(t.slide()->totalDuration() / 2);
+            QVERIFY(outgoing->y() < 0 && outgoing->y() > -height);
+            QCOMPARE(incoming->y(), outgoing->y() + height);
+            QVERIFY(t.finishSlide());
+            QCOMPARE(incoming->geometry(), onShow);
+            QCOMPARE(outgoing->geometry(), onShow.translated(0, height));
+        }
+        // A tick while a slide runs brings that slide to its end before filling a slot.
+        t.controller->loadItem();
+        QCOMPARE(t.tick(1), QStringList{"1111"});
+        QCOMPARE(b->geometry(), onShow);
+        QCOMPARE(a->geometry(), onShow.translated(0, height));
+        QCOMPARE(t.outlet<QLabel>("codeA")->text(), QStringLiteral("2222"));
+    }
+
+    void longestCodeAndPriceFitUnclipped() {
+        Ticker t({"8888"});
+        QVERIFY(t.stock(0)->updateWithPage(quotePage("8888", "Big", "99,999,999", "1")));
+        t.tick(2); // both slots
+        QCOMPARE(t.controller->view()->height(), t.controller->statusItem()->thickness());
+        QCOMPARE(t.controller->statusItem()->width(), t.controller->view()->width());
+        QCoreApplication::processEvents();
+        for (const auto &[codeName, quoteName] :
+             {std::pair("codeA", "quoteA"), {"codeB", "quoteB"}}) {
+            const auto *code = t.outlet<QLabel>(codeName);
+            const auto *quote = t.outlet<QLabel>(quoteName);
+            QCOMPARE(quote->text(), QStringLiteral("99,999,999"));
+            for (const QLabel *label : {code, quote}) {
+                QVERIFY(label->width() >= label->sizeHint().width());
+                QVERIFY(t.controller->view()->rect().contains(label->geometry()));
+            }
+            QVERIFY(!code->geometry().intersects(quote->geometry()));
+        }
+    }
+
+    void statusMenuEntries() {
+        Ticker t({});
+        QCOMPARE(t.controller->statusMenu()->objectName(), QStringLiteral("status"));
+        QCOMPARE(t.controller->stocksMenu()->objectName(), QStringLiteral("stocks"));
+        const QList<QAction *> entries = t.controller->statusMenu()->actions();
+        QCOMPARE(entries.size(), 4);
+        QCOMPARE(entries[0]->text(), QStringLiteral("銘柄"));
+        QCOMPARE(entries[0]->menu(), t.controller->stocksMenu());
+        QCOMPARE(entries[1]->text(), QStringLiteral("環境設定"));
+        QVERIFY(entries[2]->isSeparator());
+        QCOMPARE(entries[3]->text(), QStringLiteral("終了"));
+        for (const QAction *entry : entries)
+            QVERIFY(entry->shortcut().isEmpty());
+        t.controller->updateStockMenu();
+        QVERIFY(t.controller->stocksMenu()->isEmpty());
+        QCOMPARE(t.controller->configWindowController(), nullptr);
+    }
+
+    void stocksMenuLinesInListOrder() {
+        Ticker t({"1234", "5678", "9012", "3456"});
+        QVERIFY(t.stock(0)->updateWithPage(quotePage("1234", "S&B", "1,500", "1,450", "3,000")));
+        QVERIFY(t.stock(1)->updateWithPage(quotePage("5678", "Down", "1,450", "1,500", "0")));
+        QVERIFY(t.stock(2)->updateWithPage(quotePage("9012", "Flat %1", "2,000", "2,000")));
+        t.controller->updateStockMenu();
+        t.controller->updateStockMenu();
+        const QList<QAction *> lines = t.controller->stocksMenu()->actions();
+        const QStringList expected{
+            "[1234] S&B / ¥1,500 (+50) / 3,000 / " + t.stock(0)->updatedAtToFormat(),
+            "[5678] Down / ¥1,450 (-50) / 0 / " + t.stock(1)->updatedAtToFormat(),
+            "[9012] Flat %1 / ¥2,000 (+0) / 1,000 / " + t.stock(2)->updatedAtToFormat(),
+            "[3456] 未取得 / ¥- (+0) / 0 / --:--"};
+        QCOMPARE(lines.size(), expected.size());
+        for (int i = 0; i < lines.size(); ++i) {
+            QCOMPARE(lines[i]->iconText(), expected[i]); // the text as the menu shows it
+            QCOMPARE(lines[i]->data().value<std::shared_ptr<Stock>>(), t.stock(i));
+        }
+        QVERIFY(QRegularExpression("^\\d\\d:\\d\\d$").match(expected[0].right(5)).hasMatch());
+    }
+
+    void chosenLineOpensItsOwnStockAfterReorder() {
+        Ticker t({"1111", "2222", "3333"});
+        const UrlRecorder browser;
+        t.controller->updateStockMenu();
+        QAction *first = t.controller->stocksMenu()->actions().at(0);
+        t.manager->translateStockFromIndex(0, 2);
+        first->trigger();
+        t.controller->updateStockMenu();
+        t.controller->stocksMenu()->actions().at(0)->trigger();
+        QCOMPARE(browser.urls, (QList<QUrl>{QUrl(kBaseURL + "/stocks/detail/?code=1111"),
+                                            QUrl(kBaseURL + "/stocks/detail/?code=2222")}));
+    }
+
+    void openMenuHighlightsViewAndCodeLabels() {
+        Ticker t({"1111", "2222"});
+        QVERIFY(t.stock(0)->updateWithPage(quotePage("1111", "Up", "1,500", "1,450")));
+        QVERIFY(t.stock(1)->updateWithPage(quotePage("2222", "Down", "1,450", "1,500")));
+        t.tick(2);
+        const auto *quoteA = t.outlet<QLabel>("quoteA");
+        const auto *quoteB = t.outlet<QLabel>("quoteB");
+        for (bool open : {true, false, true, false}) {
+            if (open)
+                t.controller->mouseDown(nullptr);
+            else
+                t.controller->statusMenu()->hide();
+            QCOMPARE(t.controller->statusMenu()->isVisible(), open);
+            QCOMPARE(t.controller->view()->highlighted(), open);
+            const auto role = open ? QPalette::HighlightedText : QPalette::WindowText;
+            for (const char *name : {"codeA", "codeB", "titleLabel"}) {
+                const auto *label = t.outlet<QLabel>(name);
+                QCOMPARE(textColour(label), applicationColour(label, role));
+            }
+            QCOMPARE(textColour(quoteA), kDown);
+            QCOMPARE(textColour(quoteB), kUp);
+        }
+    }
+
+    void storedIntervalAtLoad_data() {
+        QTest::addColumn<QVariant>("stored");
+        QTest::addColumn<double>("interval");
+        QTest::addColumn<bool>("writtenBack");
+        QTest::newRow("absent") << QVariant() << 10.0 << true;
+        QTest::newRow("below the floor") << QVariant(3.0) << 3.0 << false;
+        QTest::newRow("fraction") << QVariant(7.5) << 7.5 << false;
+        QTest::newRow("not a number") << QVariant(qQNaN()) << 10.0 << true;
+        QTest::newRow("infinite") << QVariant(qInf()) << 10.0 << true;
+        QTest::newRow("zero") << QVariant(0.0) << 10.0 << true;
+        QTest::newRow("negative") << QVariant(-1.0) << 10.0 << true;
+    }
+    void storedIntervalAtLoad() {
+        QFETCH(QVariant, stored);
+        QFETCH(double, interval);
+        QFETCH(bool, writtenBack);
+        const QTemporaryDir dir;
+        const QString file = dir.filePath(kFileName);
+        UserDefaults defaults(file);
+        if (stored.isValid()) {
+            QVERIFY(defaults.setValue(UserDefaults::KEY_INTERVAL, stored.toDouble()));
+            QCOMPARE(intervalOnDisk(file), stored.toDouble()); // reaches the controller as such
+        }
+        const QByteArray before = bytesOf(file);
+        StockManager manager(defaults, kBaseURL);
+        const StatusViewController controller(manager, defaults);
+        QCOMPARE(controller.intervalSecond(), interval);
+        QCOMPARE(intervalOnDisk(file), interval);
+        QCOMPARE(bytesOf(file) != before, writtenBack);
+    }
+
+    void setIntervalKeepsFloorAndPersists_data() {
+        QTest::addColumn<double>("given");
+        QTest::addColumn<double>("interval");
+        QTest::newRow("below the floor") << 2.0 << 5.0;
+        QTest::newRow("fraction") << 7.5 << 7.5;
+        QTest::newRow("not a number") << qQNaN() << 5.0;
+    }
+    void setIntervalKeepsFloorAndPersists() {
+        QFETCH(double, given);
+        QFETCH(double, interval);
+        Ticker t({});
+        t.controller->setIntervalSecond(given);
+        QCOMPARE(t.controller->intervalSecond(), interval);
+        QCOMPARE(intervalOnDisk(t.file), interval);
+    }
+};
+
+QTEST_MAIN(tst_StatusViewController)
+#include "tst_StatusViewController.moc"
