@@ -13,6 +13,8 @@
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
 
+#include "ConfigStockTableController.h"
+#include "ConfigWindowController.h"
 #include "StatusBar.h"
 #include "StatusView.h"
 #include "Stock.h"
@@ -95,6 +97,8 @@ StatusViewController::StatusViewController(StockManager &stockManager, UserDefau
     m_statusItem->show();
     buildStatusMenu();
     loadInterval();
+    // The window itself is built on the first showWindow.
+    m_configWindowController = std::make_unique<ConfigWindowController>(m_stockManager, *this);
 }
 
 StatusViewController::~StatusViewController() {
@@ -131,7 +135,7 @@ QMenu *StatusViewController::stocksMenu() const {
 }
 
 ConfigWindowController *StatusViewController::configWindowController() const {
-    return m_configWindowController;
+    return m_configWindowController.get();
 }
 
 void StatusViewController::loadView() {
@@ -192,6 +196,9 @@ void StatusViewController::updateStockMenu() {
     const QList<std::shared_ptr<Stock>> stocks = m_stockManager.stocks();
     for (const std::shared_ptr<Stock> &stock : stocks)
         m_stocksMenu->addAction(menuTitle(*stock))->setData(QVariant::fromValue(stock));
+    // Before the preferences window is first opened there is no table to reload.
+    if (ConfigStockTableController *table = m_configWindowController->stockTableController())
+        table->reloadData();
 }
 
 void StatusViewController::loadItem() {
@@ -252,7 +259,7 @@ void StatusViewController::browseStock(QAction *item) {
 }
 
 void StatusViewController::config() {
-    // Shows the preferences window once ConfigWindowController exists; until then there is none.
+    m_configWindowController->showWindow();
 }
 
 void StatusViewController::quit() {

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "IntervalSetting.h"
 #include "StatusViewDelegate.h"
 
 class QAction;
@@ -27,7 +28,7 @@ class StatusViewController;
 
 // The program's status item: a ticker that slides the next security's code and price into view
 // every five seconds, the status menu a click opens, and the refresh interval setting.
-class StatusViewController : public QObject, public StatusViewDelegate {
+class StatusViewController : public QObject, public StatusViewDelegate, public IntervalSetting {
     Q_OBJECT
 public:
     StatusViewController(StockManager &stockManager, UserDefaults &defaults,
@@ -35,8 +36,8 @@ public:
     ~StatusViewController() override;
 
     // Minutes from the start of one refresh pass to the start of the next.
-    double intervalSecond() const;
-    void setIntervalSecond(double minutes);
+    double intervalSecond() const override;
+    void setIntervalSecond(double minutes) override;
 
     StatusBar *statusItem() const;
     StatusView *view() const;
@@ -81,7 +82,7 @@ private:
     StatusView *m_view; // owned by m_statusItem
     std::unique_ptr<QMenu> m_statusMenu;
     std::unique_ptr<QMenu> m_stocksMenu;
-    ConfigWindowController *m_configWindowController = nullptr;
+    std::unique_ptr<ConfigWindowController> m_configWindowController;
     QTimer m_ticker;
     QPointer<QParallelAnimationGroup> m_slide;
     bool m_isItemViewA = true;

@@ -4,10 +4,14 @@
 #include <QAction>
 #include <QDesktopServices>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMenu>
 #include <QParallelAnimationGroup>
+#include <QSlider>
+#include <QTableView>
 #include <QtTest>
 
+#include "ConfigWindowController.h"
 #include "StatusBar.h"
 #include "StatusView.h"
 #include "StatusViewController.h"
@@ -266,7 +270,10 @@ private slots:
             QVERIFY(entry->shortcut().isEmpty());
         t.controller->updateStockMenu();
         QVERIFY(t.controller->stocksMenu()->isEmpty());
-        QCOMPARE(t.controller->configWindowController(), nullptr);
+        // The preferences window controller is made with the ticker; its window is not.
+        QVERIFY(t.controller->configWindowController());
+        QCOMPARE(t.controller->configWindowController()->window(), nullptr);
+        QCOMPARE(t.controller->configWindowController()->stockTableController(), nullptr);
     }
 
     void stocksMenuLinesInListOrder() {
@@ -372,6 +379,26 @@ private slots:
         t.controller->setIntervalSecond(given);
         QCOMPARE(t.controller->intervalSecond(), interval);
         QCOMPARE(intervalOnDisk(t.file), interval);
+    }
+
+    void preferencesCommandOpensWindowWiredToTicker() {
+        Ticker t({"7203", "6758"});
+        t.controller->statusMenu()->actions().at(1)->trigger();
+        ConfigWindowController *preferences = t.controller->configWindowController();
+        QVERIFY(preferences->window() && preferences->window()->isVisible());
+        QCOMPARE(preferences->intervalSlider()->value(), 100); // tenths of the 10 minutes
+
+        // The slider's minutes reach the ticker, which clamps and stores them.
+        preferences->intervalSlider()->setValue(25);
+        QCOMPARE(t.controller->intervalSecond(), 5.0);
+        QCOMPARE(intervalOnDisk(t.file), 5.0);
+        QCOMPARE(preferences->intervalSlider()->value(), 25);
+
+        // The stocks-menu rebuild reloads the table once the window exists.
+        QCOMPARE(preferences->tableView()->model()->rowCount(), 2);
+        t.manager->removeStock(QStringLiteral("7203"));
+        t.controller->updateStockMenu();
+        QCOMPARE(preferences->tableView()->model()->rowCount(), 1);
     }
 };
 

@@ -1,0 +1,373 @@
+#include "ConfigWindowController.h"
+
+#include <QActionGroup>
+#include <QMainWindow>
+#include <QPropertyAnimation>
+#include <QSlider>
+
+#include "BundleInfo.h"
+#include "CodeInputRule.h"
+#include "ConfigStockTableController.h"
+#include "IntervalSetting.h"
+#include "LoginItemSwitch.h"
+#include "StockManager.h"
+#include "ui_ConfigWindowController.h"
+#include "ui_InputSheet.h"
+#include "ui_LoadingSheet.h"
+
+namespace {
+
+constexpr int kResizeMilliseconds = 200;
+constexpr double kSliderStepsPerMinute = 10.0;
+constexpr int kOKTag = 1;
+
+QString infoText(const char *key) {
+    const QString value = BundleInfo::infoDictionary().value(QLatin1String(key)).toString();
+    return value.isEmpty() ? QStringLiteral("—") : value;
+}
+
+void startAnimation(QProgressBar *indicator) {
+    indicator->setRange(0, 0);
+}
+
+// A determinate, empty bar: still, where the busy one moves.
+void stopAnimation(QProgressBar *indicator) {
+    indicator->setRange(0, 1);
+    indicator->setValue(0);
+}
+
+} // namespace
+
+ConfigWindowController::ConfigWindowController(StockManager &stockManager,
+                                               IntervalSetting &intervalSetting, QObject *parent)
+    : QObject(parent)
+    , m_stockManager(stockManager)
+    , m_intervalSetting(intervalSetting) {}
+
+ConfigWindowController::~ConfigWindowController() = default;
+
+void ConfigWindowController::showWindow() {
+    if (!m_window)
+        loadWindow();
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+}
+
+void ConfigWindowController::loadWindow() {
+    m_ui = std::make_unique<Ui::ConfigWindowController>();
+    m_window = std::make_unique<QMainWindow>();
+    m_ui->setupUi(m_window.get());
+    m_paneShelf.reset(m_window->takeCentralWidget());
+    m_paneShelf->hide();
+    auto *toolbarItems = new QActionGroup(m_window.get());
+    toolbarItems->addAction(m_ui->TOOLBAR_GENERAL);
+    toolbarItems->addAction(m_ui->TOOLBAR_INFO);
+    m_stockTableController = new ConfigStockTableController(
+        m_stockManager, m_ui->tableView, m_ui->addButton, m_ui->removeButton, m_window.get());
+    loadSheets();
+    connectActions();
+    awakeFromNib();
+}
+
+// The sheets are windows of their own, modal to the preferences window while they are open.
+void ConfigWindowController::loadSheets() {
+    m_inputUi = std::make_unique<Ui::InputSheet>();
+    m_inputSheet = new QDialog(m_window.get());
+    m_inputUi->setupUi(m_inputSheet);
+    m_loadingUi = std::make_unique<Ui::LoadingSheet>();
+    m_loadingWindow = new QDialog(m_window.get());
+    m_loadingUi->setupUi(m_loadingWindow);
+}
+
+void ConfigWindowController::connectActions() {
+    connect(m_ui->TOOLBAR_GENERAL, &QAction::triggered, this,
+            &ConfigWindowController::actionGeneralView);
+    connect(m_ui->TOOLBAR_INFO, &QAction::triggered, this, &ConfigWindowController::actionInfoView);
+    connect(m_ui->addButton, &QPushButton::clicked, this, &ConfigWindowController::actionAddStock);
+    connect(m_ui->removeButton, &QPushButton::clicked, this,
+            &ConfigWindowController::actionRemoveStock);
+    // The interval is stored once the slider is let go; the label follows the drag.
+    connect(m_ui->intervalSlider, &QSlider::valueChanged, this,
+            &ConfigWindowController::actionIntervalSlider);
+    connect(m_ui->intervalSlider, &QSlider::sliderMoved, this,
+            &ConfigWindowController::showIntervalMinutes);
+    // clicked, not stateChanged: setting the box from the login items must not write them.
+    connect(m_ui->launchButton, &QCheckBox::clicked, this,
+            &ConfigWindowController::actionLoginItem);
+    connect(m_inputUi->inputSheetCodeField, &QLineEdit::textEdited, this,
+            &ConfigWindowController::controlTextDidChange);
+    connect(m_inputUi->inputSheetOKButton, &QPushButton::clicked, this,
+            &ConfigWindowController::actionInputSheetOK);
+    connect(m_inputUi->inputSheetCancelButton, &QPushButton::clicked, this,
+            &ConfigWindowController::actionInputSheetCancel);
+    connect(m_inputSheet, &QDialog::finished, this, &ConfigWindowController::inputSheetDidEnd);
+    connect(m_loadingUi->loadingCancelButton, &QPushButton::clicked, this,
+            &ConfigWindowController::actionLoadingCancel);
+    connect(m_loadingWindow, &QDialog::finished, this, &ConfigWindowController::loadingSheetDidEnd);
+}
+
+void ConfigWindowController::awakeFromNib() {
+    m_ui->TOOLBAR_GENERAL->setChecked(true);
+    resizeWindowWithView(m_ui->generalView);
+    {
+        // The slider shows the interval as it is; only the user's moves are handed on.
+        const QSignalBlocker quiet(m_ui->intervalSlider);
+        m_ui->intervalSlider->setValue(
+            qRound(m_intervalSetting.intervalSecond() * kSliderStepsPerMinute));
+    }
+    showIntervalMinutes();
+    if (isEnableLoginItem())
+        m_ui->launchButton->setChecked(true);
+    m_ui->bundleName->setText(infoText("CFBundleName"));
+    m_ui->bundleVersion->setText(infoText("CFBundleShortVersionString"));
+}
+
+void ConfigWindowController::resizeWindowWithView(QWidget *pane) {
+    if (!m_window || !pane)
+        return;
+    finishResize();
+    const QRect frame = m_window->geometry();
+    const QSize paneSize = pane->size(); // before the window's layout takes the pane over
+    if (QWidget *shown = m_window->takeCentralWidget())
+        shown->setParent(m_paneShelf.get());
+    m_window->setCentralWidget(pane);
+    pane->show();
+    // Laid out at the old size, the window tells what surrounds its content: the toolbar.
+    m_window->layout()->activate();
+    const QSize chrome = m_window->size() - pane->size();
+    const QRect target(frame.topLeft(), paneSize + chrome);
+    if (!m_window->isVisible()) {
+        m_window->resize(target.size());
+        return;
+    }
+    auto *resize = new QPropertyAnimation(m_window.get(), "geometry", this);
+    resize->setDuration(kResizeMilliseconds);
+    resize->setStartValue(frame);
+    resize->setEndValue(target);
+    m_resize = resize;
+    resize->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void ConfigWindowController::finishResize() {
+    if (m_resize && m_resize->state() == QAbstractAnimation::Running)
+        m_resize->setCurrentTime(m_resize->totalDuration());
+}
+
+void ConfigWindowController::inputSheetDidEnd(int returnCode) {
+    if (!m_inputUi)
+        return;
+    if (returnCode == kOKTag) {
+        startAnimation(m_loadingUi->loadingIndicator);
+        m_loadingWindow->open();
+        // Read here, on the main thread, so that the task never touches the field.
+        startAddTask(m_inputUi->inputSheetCodeField->text());
+    }
+    m_inputSheet->hide();
+}
+
+// The finish step is queued after addStock has returned, so it runs behind the table and menu
+// rebuild that addStock's change announcement queued; it is dropped if this controller is gone.
+void ConfigWindowController::startAddTask(const QString &code) {
+    m_addTasks.run([this, &stockManager = m_stockManager, code] {
+        stockManager.addStock(code);
+        QMetaObject::invokeMethod(
+            this, [this] { finishLoading(); }, Qt::QueuedConnection);
+    });
+}
+
+void ConfigWindowController::finishLoading() {
+    stopAnimation(m_loadingUi->loadingIndicator);
+    endLoadingSheet();
+}
+
+// Ending a loading sheet that is not shown, after a cancel, does nothing.
+void ConfigWindowController::endLoadingSheet() {
+    if (m_loadingWindow->isVisible())
+        m_loadingWindow->done(0);
+}
+
+void ConfigWindowController::loadingSheetDidEnd(int) {
+    if (m_loadingUi)
+        m_loadingWindow->hide();
+}
+
+// The login items are read afresh by each call: they may change behind the program's back.
+bool ConfigWindowController::isEnableLoginItem() const {
+    return LoginItemSwitch().isEnableLoginItem();
+}
+
+void ConfigWindowController::enableLoginItem() const {
+    // A failure is not shown: the check box keeps the state the user gave it.
+    LoginItemSwitch().enableLoginItem();
+}
+
+void ConfigWindowController::disableLoginItem() const {
+    LoginItemSwitch().disableLoginItem();
+}
+
+QString ConfigWindowController::rememberedCodeText() {
+    return s_rememberedCodeText;
+}
+
+void ConfigWindowController::controlTextDidChange() {
+    auto *field = qobject_cast<QLineEdit *>(sender());
+    if (!field || field->property("tag").toInt() != 0)
+        return;
+    const CodeInputRule::Outcome outcome =
+        CodeInputRule::afterEdit(field->text(), s_rememberedCodeText);
+    if (outcome.text != field->text())
+        field->setText(outcome.text);
+    s_rememberedCodeText = outcome.text;
+    m_inputUi->inputSheetOKButton->setEnabled(outcome.okEnabled);
+}
+
+void ConfigWindowController::actionGeneralView() {
+    if (m_ui)
+        resizeWindowWithView(m_ui->generalView);
+}
+
+void ConfigWindowController::actionInfoView() {
+    if (m_ui)
+        resizeWindowWithView(m_ui->infoView);
+}
+
+void ConfigWindowController::actionAddStock() {
+    if (!m_inputUi)
+        return;
+    m_inputUi->inputSheetCodeField->setText(QString());
+    m_inputUi->inputSheetOKButton->setEnabled(false);
+    m_inputSheet->open();
+}
+
+void ConfigWindowController::actionRemoveStock() {
+    if (!m_stockTableController)
+        return;
+    const int row = m_stockTableController->selectedRow();
+    const QList<std::shared_ptr<Stock>> stocks = m_stockManager.stocks();
+    // The list may have shrunk since the table was last reloaded.
+    if (row >= 0 && row < stocks.size())
+        m_stockManager.removeStock(stocks[row]->code());
+}
+
+// The slider counts tenths of a minute; the interval gets the minutes as they are, fractions
+// included, and clamps them itself while the slider stays where the user put it.
+void ConfigWindowController::actionIntervalSlider() {
+    if (!m_ui)
+        return;
+    m_intervalSetting.setIntervalSecond(m_ui->intervalSlider->value() / kSliderStepsPerMinute);
+    showIntervalMinutes();
+}
+
+void ConfigWindowController::showIntervalMinutes() {
+    const double minutes = m_ui->intervalSlider->sliderPosition() / kSliderStepsPerMinute;
+    m_ui->intervalLabel->setText(tr("%1 分").arg(minutes, 0, 'f', 1));
+}
+
+void ConfigWindowController::actionLoginItem() {
+    if (!m_ui)
+        return;
+    switch (m_ui->launchButton->checkState()) {
+    case Qt::Checked:
+        enableLoginItem();
+        break;
+    case Qt::Unchecked:
+        disableLoginItem();
+        break;
+    case Qt::PartiallyChecked:
+        break;
+    }
+}
+
+void ConfigWindowController::actionInputSheetOK() {
+    if (m_inputUi)
+        m_inputSheet->done(m_inputUi->inputSheetOKButton->property("tag").toInt());
+}
+
+void ConfigWindowController::actionInputSheetCancel() {
+    if (m_inputUi)
+        m_inputSheet->done(m_inputUi->inputSheetCancelButton->property("tag").toInt());
+}
+
+void ConfigWindowController::actionLoadingCancel() {
+    if (!m_loadingUi)
+        return;
+    stopAnimation(m_loadingUi->loadingIndicator);
+    endLoadingSheet();
+}
+
+QMainWindow *ConfigWindowController::window() const {
+    return m_window.get();
+}
+
+QWidget *ConfigWindowController::generalView() const {
+    return m_ui ? m_ui->generalView : nullptr;
+}
+
+QWidget *ConfigWindowController::infoView() const {
+    return m_ui ? m_ui->infoView : nullptr;
+}
+
+ConfigStockTableController *ConfigWindowController::stockTableController() const {
+    return m_stockTableController;
+}
+
+QTableView *ConfigWindowController::tableView() const {
+    return m_ui ? m_ui->tableView : nullptr;
+}
+
+QPushButton *ConfigWindowController::addButton() const {
+    return m_ui ? m_ui->addButton : nullptr;
+}
+
+QPushButton *ConfigWindowController::removeButton() const {
+    return m_ui ? m_ui->removeButton : nullptr;
+}
+
+QSlider *ConfigWindowController::intervalSlider() const {
+    return m_ui ? m_ui->intervalSlider : nullptr;
+}
+
+QLabel *ConfigWindowController::intervalLabel() const {
+    return m_ui ? m_ui->intervalLabel : nullptr;
+}
+
+QCheckBox *ConfigWindowController::launchButton() const {
+    return m_ui ? m_ui->launchButton : nullptr;
+}
+
+QLabel *ConfigWindowController::bundleName() const {
+    return m_ui ? m_ui->bundleName : nullptr;
+}
+
+QLabel *ConfigWindowController::bundleVersion() const {
+    return m_ui ? m_ui->bundleVersion : nullptr;
+}
+
+QDialog *ConfigWindowController::inputSheet() const {
+    return m_inputSheet;
+}
+
+QLineEdit *ConfigWindowController::inputSheetCodeField() const {
+    return m_inputUi ? m_inputUi->inputSheetCodeField : nullptr;
+}
+
+QPushButton *ConfigWindowController::inputSheetOKButton() const {
+    return m_inputUi ? m_inputUi->inputSheetOKButton : nullptr;
+}
+
+QPushButton *ConfigWindowController::inputSheetCancelButton() const {
+    return m_inputUi ? m_inputUi->inputSheetCancelButton : nullptr;
+}
+
+QDialog *ConfigWindowController::loadingWindow() const {
+    return m_loadingWindow;
+}
+
+QProgressBar *ConfigWindowController::loadingIndicator() const {
+    return m_loadingUi ? m_loadingUi->loadingIndicator : nullptr;
+}
+
+QPushButton *ConfigWindowController::loadingCancelButton() const {
+    return m_loadingUi ? m_loadingUi->loadingCancelButton : nullptr;
+}

@@ -1,0 +1,125 @@
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+#include <QAction>
+#include <QDialog>
+#include <QFile>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "ConfigStockTableController.h"
+#include "ConfigWindowController.h"
+#include "IntervalSetting.h"
+#include "StockManager.h"
+#include "UserDefaults.h"
+
+inline constexpr int kFetchTimeoutMs = 15000;
+
+// Clamps and keeps like the ticker controller, and notes every value it is handed.
+class RecordingInterval : public IntervalSetting {
+public:
+    double intervalSecond() const override { return stored; }
+    void setIntervalSecond(double minutes) override {
+        received.append(minutes);
+        stored = std::max(minutes, 5.0);
+    }
+
+    double stored = 10.0;
+    QList<double> received;
+};
+
+// Announces changes as the application does: the table reload is queued to the main thread,
+// where it is dropped once the receiver is gone.
+class QueuedReload : public StockManagerDelegate {
+public:
+    QueuedReload(QObject *receiver, std::function<void()> reload)
+        : m_receiver(receiver)
+        , m_reload(std::move(reload)) {}
+    void updatedStocks() override {
+        QMetaObject::invokeMethod(m_receiver, m_reload, Qt::QueuedConnection);
+    }
+
+private:
+    QObject *m_receiver;
+    std::function<void()> m_reload;
+};
+
+inline QStringList codesOf(const StockManager &manager) {
+    QStringList codes;
+    for (const auto &stock : manager.stocks())
+        codes.append(stock->code());
+    return codes;
+}
+
+// A preferences window over a throw-away settings file and a watch list of the given codes.
+struct Preferences {
+    explicit Preferences(const QStringList &codes, const QString &baseURL = QString()) {
+        defaults.setValue(UserDefaults::KEY_CODES, codes);
+        manager = std::make_unique<StockManager>(defaults, baseURL, std::chrono::milliseconds(0));
+        manager->setDelegate(delegate);
+        controller = std::make_unique<ConfigWindowController>(*manager, interval);
+    }
+
+    void reload() {
+        if (!controller)
+            return; // queued before the window controller went away
+        if (ConfigStockTableController *table = controller->stockTableController())
+            table->reloadData();
+        events.append(
+            QStringLiteral("reload %1").arg(controller->tableView()->model()->rowCount()));
+    }
+
+    QAction *toolbarItem(const QString &name) const {
+        return controller->window()->findChild<QAction *>(name);
+    }
+
+    // Opens the input sheet and types the code, key by key.
+    void typeCode(const QString &code) const {
+        controller->addButton()->click();
+        typeText(controller->inputSheetCodeField(), code);
+    }
+
+    // One key press per character; QTest::keyClicks takes Latin-1 only.
+    static void typeText(QWidget *widget, const QString &text) {
+        for (const QChar c : text) {
+            if (c.unicode() < 0x80)
+                QTest::keyClick(widget, c.toLatin1());
+            else
+                QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c),
+                                    Qt::NoModifier);
+        }
+    }
+
+    void noteSheetClosing() {
+        QObject::connect(controller->loadingWindow(), &QDialog::finished, [this] {
+            events.append(
+                QStringLiteral("closed %1").arg(controller->tableView()->model()->rowCount()));
+        });
+    }
+
+    QTemporaryDir dir;
+    UserDefaults defaults{dir.filePath(QStringLiteral("kabu-ticker.conf"))};
+    std::unique_ptr<StockManager> manager;
+    RecordingInterval interval;
+    QObject receiver;
+    std::shared_ptr<QueuedReload> delegate =
+        std::make_shared<QueuedReload>(&receiver, [this] { reload(); });
+    QStringList events;
+    std::unique_ptr<ConfigWindowController> controller;
+};
+
+inline bool writeDesktopFile(const QString &path, const QString &exec) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write("[Desktop Entry]\nType=Application\nName=Test\nExec=" + exec.toUtf8() + "\n");
+    return true;
+}

@@ -1,0 +1,219 @@
+#include "tst_ConfigWindowController.h"
+
+#include <QClipboard>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "PreferencesHarness.h"
+
+void tst_ConfigWindowController::firstPasteOfFiveLeavesFieldEmpty() {
+    QCOMPARE(ConfigWindowController::rememberedCodeText(), QString());
+    Preferences p({});
+    p.controller->showWindow();
+    p.controller->addButton()->click();
+    QLineEdit *field = p.controller->inputSheetCodeField();
+    QGuiApplication::clipboard()->setText(QStringLiteral("12345"));
+    field->paste();
+    QCOMPARE(field->text(), QString());
+    QVERIFY(!p.controller->inputSheetOKButton()->isEnabled());
+}
+
+void tst_ConfigWindowController::okOnlyAfterFourthDigit() {
+    Preferences p({});
+    ConfigWindowController &c = *p.controller;
+    c.showWindow();
+    c.addButton()->click();
+    QVERIFY(c.inputSheet()->isVisible());
+    QCOMPARE(c.inputSheet()->windowModality(), Qt::WindowModal);
+    QLineEdit *field = c.inputSheetCodeField();
+    QPushButton *ok = c.inputSheetOKButton();
+    QCOMPARE(field->text(), QString());
+    QVERIFY(!ok->isEnabled());
+    for (const char digit : {'7', '2', '0'}) {
+        QTest::keyClick(field, digit);
+        QVERIFY(!ok->isEnabled());
+    }
+    QTest::keyClick(field, '3');
+    QCOMPARE(field->text(), QStringLiteral("7203"));
+    QVERIFY(ok->isEnabled());
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QCOMPARE(field->text(), QStringLiteral("720"));
+    QVERIFY(!ok->isEnabled());
+    QCOMPARE(ConfigWindowController::rememberedCodeText(), QStringLiteral("720"));
+    QTest::keyClick(field, '3');
+    QVERIFY(ok->isEnabled());
+
+    // Opening the sheet again empties the field; the remembered text stays.
+    c.inputSheetCancelButton()->click();
+    QVERIFY(!c.inputSheet()->isVisible());
+    c.addButton()->click();
+    QCOMPARE(field->text(), QString());
+    QVERIFY(!ok->isEnabled());
+    QCOMPARE(ConfigWindowController::rememberedCodeText(), QStringLiteral("7203"));
+}
+
+void tst_ConfigWindowController::fifthCharacterAndPasteRestoreRememberedText() {
+    Preferences p({});
+    ConfigWindowController &c = *p.controller;
+    c.showWindow();
+    p.typeCode(QStringLiteral("6758"));
+    QLineEdit *field = c.inputSheetCodeField();
+    QTest::keyClick(field, '9');
+    QCOMPARE(field->text(), QStringLiteral("6758"));
+    QVERIFY(c.inputSheetOKButton()->isEnabled());
+    QTest::keyClick(field, 'x');
+    QCOMPARE(field->text(), QStringLiteral("6758"));
+
+    // A fresh sheet: five pasted digits bring back what the last accepted edit left.
+    c.inputSheetCancelButton()->click();
+    c.addButton()->click();
+    QCOMPARE(field->text(), QString());
+    QGuiApplication::clipboard()->setText(QStringLiteral("12345"));
+    field->paste();
+    QCOMPARE(field->text(), QStringLiteral("6758"));
+    QVERIFY(c.inputSheetOKButton()->isEnabled());
+
+    // Five digits pasted after two: the whole edit falls back to the two.
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QCOMPARE(field->text(), QStringLiteral("67"));
+    field->paste();
+    QCOMPARE(field->text(), QStringLiteral("67"));
+    QVERIFY(!c.inputSheetOKButton()->isEnabled());
+}
+
+void tst_ConfigWindowController::nonAsciiDigitsKeepOKDisabled_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("letter") << QStringLiteral("72a3");
+    QTest::newRow("upper-case letter") << QStringLiteral("A203");
+    QTest::newRow("full-width digits") << QStringLiteral("７２０３");
+    QTest::newRow("Arabic-Indic digits") << QStringLiteral("٧٢٠٣");
+    QTest::newRow("sign") << QStringLiteral("-720");
+}
+
+void tst_ConfigWindowController::nonAsciiDigitsKeepOKDisabled() {
+    QFETCH(QString, typed);
+    Preferences p({});
+    p.controller->showWindow();
+    p.typeCode(typed);
+    QCOMPARE(p.controller->inputSheetCodeField()->text(), typed);
+    QVERIFY(!p.controller->inputSheetOKButton()->isEnabled());
+}
+
+void tst_ConfigWindowController::cancelEndsWithoutFetch() {
+    Preferences p({}, m_site.baseURL());
+    p.controller->showWindow();
+    p.typeCode(QStringLiteral("7203"));
+    p.controller->inputSheetCancelButton()->click();
+    QVERIFY(!p.controller->inputSheet()->isVisible());
+    QVERIFY(!p.controller->loadingWindow()->isVisible());
+    QTest::qWait(100);
+    QVERIFY(p.events.isEmpty()); // the watch list never heard of it
+    QVERIFY(codesOf(*p.manager).isEmpty());
+}
+
+void tst_ConfigWindowController::failedFetchLeavesListAndClosesSheet() {
+    Preferences p({"7203"}, m_site.baseURL());
+    ConfigWindowController &c = *p.controller;
+    c.showWindow();
+    p.noteSheetClosing();
+    p.typeCode(QStringLiteral("9991")); // the site answers 500
+    c.inputSheetOKButton()->click();
+    QVERIFY(!c.inputSheet()->isVisible());
+    QVERIFY(c.loadingWindow()->isVisible());
+    QCOMPARE(c.loadingWindow()->windowModality(), Qt::WindowModal);
+    QCOMPARE(c.loadingIndicator()->maximum(), 0); // busy
+    QTRY_VERIFY_WITH_TIMEOUT(!c.loadingWindow()->isVisible(), kFetchTimeoutMs);
+    QVERIFY(c.loadingIndicator()->maximum() != 0);
+    QCOMPARE(codesOf(*p.manager), QStringList{"7203"});
+    QCOMPARE(p.defaults.value(UserDefaults::KEY_CODES), QStringList{"7203"});
+    QCOMPARE(p.events, (QStringList{"reload 1", "closed 1"})); // announced all the same
+}
+
+void tst_ConfigWindowController::addedStockIsInTableWhenSheetCloses() {
+    Preferences p({"6758"}, m_site.baseURL());
+    ConfigWindowController &c = *p.controller;
+    c.showWindow();
+    p.noteSheetClosing();
+    p.typeCode(QStringLiteral("7203"));
+    c.inputSheetOKButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!c.loadingWindow()->isVisible(), kFetchTimeoutMs);
+    QCOMPARE(codesOf(*p.manager), (QStringList{"6758", "7203"}));
+    QCOMPARE(p.events, (QStringList{"reload 2", "closed 2"}));
+    const QAbstractItemModel *model = c.tableView()->model();
+    QCOMPARE(model->index(1, 0).data().toString(), QStringLiteral("7203"));
+}
+
+void tst_ConfigWindowController::duplicateCodeClosesSheetUnchanged() {
+    Preferences p({"7203"}, m_site.baseURL());
+    ConfigWindowController &c = *p.controller;
+    c.showWindow();
+    p.noteSheetClosing();
+    p.typeCode(QStringLiteral("7203"));
+    c.inputSheetOKButton()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(!c.loadingWindow()->isVisible(), kFetchTimeoutMs);
+    QCOMPARE(codesOf(*p.manager), QStringList{"7203"});
+    QCOMPARE(p.events, QStringList{"closed 1"}); // a listed code is not even announced
+}
+
+void tst_ConfigWindowController::loadingCancelStillAdds() {
+    Preferences p({}, m_site.baseURL());
+    ConfigWindowController &c = *p.controller;
+    c.showWindow();
+    p.noteSheetClosing();
+    p.typeCode(QStringLiteral("7203"));
+    c.inputSheetOKButton()->click();
+    c.loadingCancelButton()->click();
+    QVERIFY(!c.loadingWindow()->isVisible());
+    QVERIFY(c.loadingIndicator()->maximum() != 0);
+    QCOMPARE(p.events, QStringList{"closed 0"});
+
+    QTRY_COMPARE_WITH_TIMEOUT(p.events.size(), 2, kFetchTimeoutMs);
+    QCOMPARE(p.events.last(), QStringLiteral("reload 1"));
+    QCOMPARE(codesOf(*p.manager), QStringList{"7203"});
+    QTest::qWait(50); // the finish step has nothing left to close
+    QCOMPARE(p.events.size(), 2);
+    QVERIFY(!c.loadingWindow()->isVisible());
+    QVERIFY(!c.inputSheet()->isVisible());
+}
+
+void tst_ConfigWindowController::destroyingMidAddDropsFinishStep() {
+    Preferences p({}, m_site.baseURL());
+    p.controller->showWindow();
+    p.typeCode(QStringLiteral("7203"));
+    p.controller->inputSheetOKButton()->click();
+    p.controller.reset(); // waits for the add task
+    QCOMPARE(codesOf(*p.manager), QStringList{"7203"});
+    p.delegate = nullptr; // no table left to reload
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+void tst_ConfigWindowController::removeTakesSelectedRowsCode() {
+    Preferences p({"1301", "7203", "6758", "7203"});
+    ConfigWindowController &c = *p.controller;
+    c.showWindow();
+    c.tableView()->selectRow(2);
+    QVERIFY(c.removeButton()->isEnabled());
+    c.removeButton()->click();
+    QCOMPARE(codesOf(*p.manager), (QStringList{"1301", "7203", "7203"}));
+    QTRY_COMPARE(c.tableView()->model()->rowCount(), 3);
+
+    // The fourth row holds a code listed twice: the first of the two goes.
+    c.tableView()->selectRow(2);
+    c.removeButton()->click();
+    QCOMPARE(codesOf(*p.manager), (QStringList{"1301", "7203"}));
+    QCOMPARE(p.defaults.value(UserDefaults::KEY_CODES), (QStringList{"1301", "7203"}));
+}
+
+void tst_ConfigWindowController::removeWithoutSelectionDoesNothing() {
+    Preferences p({"1301", "7203"});
+    ConfigWindowController &c = *p.controller;
+    c.showWindow();
+    c.tableView()->clearSelection();
+    c.actionRemoveStock();
+    QCOMPARE(codesOf(*p.manager), (QStringList{"1301", "7203"}));
+    QTest::qWait(20);
+    QVERIFY(p.events.isEmpty());
+}
