@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# The idle budget, measured from outside: the ticker with ten securities against the simulator,
+# beside a minimal Qt program that shows one label, both under one Xvfb. Prints the time from
+# start to the window on screen, the average CPU share of one core over two periods (the first
+# with the first refresh pass) and the peak resident memory of each.
+# usage: bench/idle.sh [BUILD_DIR] [SECONDS]   (after building kabu-ticker, quotesim, minimal-label)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+# shellcheck source=scripts/x11-session.sh
+source scripts/x11-session.sh
+
+build=$(realpath "${1:-build}")
+seconds=${2:-60}
+base=$(sed -n 's/^QUOTE_SITE_BASE_URL:STRING=//p' "$build/CMakeCache.txt")
+if [[ ! "$base" =~ ^http://127\.0\.0\.1:([0-9]+)$ ]]; then
+  echo "idle.sh: built for the quote site $base; the benchmark needs the simulator on loopback" >&2
+  exit 1
+fi
+port=${BASH_REMATCH[1]}
+
+# As root, a loopback of its own, where the site's fixed port is surely free.
+if [ -z "${KABU_BENCH_NETNS:-}" ] && [ "$(id -u)" -eq 0 ] && unshare -n true 2>/dev/null; then
+  KABU_BENCH_NETNS=1 exec unshare -n -- "$BASH" "$0" "$build" "$seconds"
+fi
+[ -z "${KABU_BENCH_NETNS:-}" ] || ip link set lo up
+
+work=$(mktemp -d)
+ticker_pid=""
+label_pid=""
+KABU_SIM_PID=""
+KABU_XVFB_PID=""
+trap 'kabu_stop "$ticker_pid" "$label_pid" "$KABU_SIM_PID" "$KABU_XVFB_PID"; rm -rf "$work"' EXIT
+
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_RUNTIME_DIR=$work/runtime
+mkdir -p "$XDG_CONFIG_HOME/kabu-ticker" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+printf '[General]\nKEY_CODES=%s\n' \
+  "7203, 6758, 9984, 7974, 8306, 9432, 6501, 6861, 8035, 4063" \
+  >"$XDG_CONFIG_HOME/kabu-ticker/kabu-ticker.conf"
+
+if kabu_port_free "$port"; then
+  kabu_start_quotesim "$build/tools/quotesim/quotesim" "$port" "$work"
+else
+  echo "note: port $port is taken; measuring against the quote site already listening there"
+fi
+kabu_start_xvfb "$work"
+export QT_QPA_PLATFORM=xcb
+
+# launch PROGRAM CLASS: starts it and prints "PID MILLISECONDS", the time until a window of the
+# class is on screen (polled, so a few milliseconds late at most).
+launch() {
+  local start now pid _
+  start=$(date +%s%N)
+  "$1" >>"$work/$2.log" 2>&1 &
+  pid=$!
+  for _ in $(seq 2000); do
+    if xdotool search --onlyvisible --class "^$2\$" >/dev/null 2>&1; then
+      now=$(date +%s%N)
+      echo "$pid" $(((now - start) / 1000000))
+      return 0
+    fi
+  done
+  echo "$2 did not show a window" >&2
+  return 1
+}
+
+# median_start PROGRAM CLASS: the median of five launches, each ended once on screen.
+median_start() {
+  local pid ms times=() _
+  for _ in 1 2 3 4 5; do
+    read -r pid ms < <(launch "$1" "$2")
+    kabu_stop "$pid"
+    times+=("$ms")
+  done
+  printf '%s\n' "${times[@]}" | sort -n | sed -n 3p
+}
+
+cpu_ticks() { # user + system time of the process so far, in clock ticks
+  sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'
+}
+
+peak_kib() {
+  awk '/^VmHWM:/ { print $2 }' "/proc/$1/status"
+}
+
+hz=$(getconf CLK_TCK)
+percent() { awk -v t="$1" -v hz="$hz" -v s="$seconds" 'BEGIN { printf "%.3f", 100 * t / hz / s }'; }
+mib() { awk -v k="$1" 'BEGIN { printf "%.1f", k / 1024 }'; }
+row() { printf '%-40s %12s %14s %8s\n' "$@"; }
+
+ticker=$build/src/app/kabu-ticker
+label=$build/bench/minimal-label
+ticker_start=$(median_start "$ticker" kabu-ticker)
+label_start=$(median_start "$label" minimal-label)
+
+read -r ticker_pid _ < <(launch "$ticker" kabu-ticker)
+read -r label_pid _ < <(launch "$label" minimal-label)
+# The first period holds the first refresh pass (ten fetches a second apart); the second only
+# the ticking, as most of the ten minutes between passes do.
+cpu=()
+for _ in first second; do
+  ticker_before=$(cpu_ticks "$ticker_pid")
+  label_before=$(cpu_ticks "$label_pid")
+  sleep "$seconds"
+  cpu+=("$(percent $(($(cpu_ticks "$ticker_pid") - ticker_before)))")
+  cpu+=("$(percent $(($(cpu_ticks "$label_pid") - label_before)))")
+done
+
+printf '\nten securities against the simulator, Xvfb %s, load average %s\n' "$DISPLAY" \
+  "$(cut -d' ' -f1-3 /proc/loadavg)"
+row "" kabu-ticker minimal-label budget
+row "start to window on screen, median of 5 ms" "$ticker_start" "$label_start" "< 500"
+row "CPU % of one core, first ${seconds} s (1st pass)" "${cpu[0]}" "${cpu[1]}" "< 0.5"
+row "CPU % of one core, next ${seconds} s (ticking)" "${cpu[2]}" "${cpu[3]}" "< 0.5"
+row "peak resident memory MiB" "$(mib "$(peak_kib "$ticker_pid")")" \
+  "$(mib "$(peak_kib "$label_pid")")" "< 80"

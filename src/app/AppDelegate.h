@@ -1,0 +1,48 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include <QObject>
+
+class RefreshLoop;
+class StatusViewController;
+class StockManager;
+class UserDefaults;
+
+// Wires the program together at launch (watch list, ticker controller, refresh loop) and turns
+// every change of the watch list, reported on any thread, into a menu rebuild on the main thread.
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    // The program's own: the shared watch list and the user's settings.
+    AppDelegate();
+    // The watch list is asked for only at launch, since its first use loads the stored codes;
+    // it and the settings must outlive the AppDelegate.
+    AppDelegate(std::function<StockManager &()> stockManager, UserDefaults &defaults);
+    ~AppDelegate() override;
+
+    // Main thread.
+    StatusViewController *statusViewController() const;
+
+    // The watch list's delegate call, from any thread: queues one rebuild of the stocks menu,
+    // dropped if the controller is gone before it runs.
+    void updatedStocks();
+
+public slots:
+    // Main thread, once the event loop runs.
+    void applicationDidFinishLaunching();
+    // As the application quits: ends a running fetch or pause and joins the refresh thread.
+    void applicationWillTerminate();
+
+private:
+    class Relay;
+
+    const std::function<StockManager &()> m_stockManager;
+    UserDefaults &m_defaults;
+    const std::shared_ptr<Relay> m_relay;
+    mutable std::mutex m_controllerMutex; // updatedStocks reads the pointer on other threads
+    std::unique_ptr<StatusViewController> m_statusViewController;
+    std::unique_ptr<RefreshLoop> m_refreshLoop; // after the controller, whose interval it reads
+};
