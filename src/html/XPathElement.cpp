@@ -6,17 +6,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "NodeDictionary.h"
+
 namespace {
+
+using namespace NodeDictionary;
 
 using Elements = QList<std::shared_ptr<XPathElement>>;
 
-const QString nodeNameKey = QStringLiteral("nodeName");
-const QString nodeContentKey = QStringLiteral("nodeContent");
-const QString nodeAttributeArrayKey = QStringLiteral("nodeAttributeArray");
-const QString nodeChildArrayKey = QStringLiteral("nodeChildArray");
-const QString rawKey = QStringLiteral("raw");
-const QString attributeNameKey = QStringLiteral("attributeName");
-const QString textName = QStringLiteral("text");
 const QString classKey = QStringLiteral("class");
 
 template <typename Predicate> Elements allOf(const Elements &elements, Predicate matches) {

@@ -11,9 +11,12 @@
 #include <libxml/xpath.h>
 
 #include "Log.h"
+#include "NodeDictionary.h"
 #include "Whitespace.h"
 
 namespace {
+
+using namespace NodeDictionary;
 
 template <auto release> struct Releaser {
     template <typename T> void operator()(T *object) const { release(object); }
@@ -25,15 +28,6 @@ using BufferHandle = std::unique_ptr<xmlBuffer, Releaser<xmlBufferFree>>;
 
 using ReadMemory = xmlDocPtr (*)(const char *buffer, int size, const char *url,
                                  const char *encoding, int options);
-
-const QString nodeNameKey = QStringLiteral("nodeName");
-const QString nodeContentKey = QStringLiteral("nodeContent");
-const QString nodeAttributeArrayKey = QStringLiteral("nodeAttributeArray");
-const QString nodeChildArrayKey = QStringLiteral("nodeChildArray");
-const QString rawKey = QStringLiteral("raw");
-const QString attributeNameKey = QStringLiteral("attributeName");
-const QString attributeContentKey = QStringLiteral("attributeContent");
-const QString textName = QStringLiteral("text");
 
 std::nullopt_t fail(const char *line) {
     Log::write(QString::fromLatin1(line));

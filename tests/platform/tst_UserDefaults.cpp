@@ -2,6 +2,7 @@
 
 #include <QtTest>
 
+#include "SettingsOnDisk.h"
 #include "UserDefaults.h"
 #include "saveseries/SaveSeries.h"
 
@@ -27,15 +28,6 @@ void writeFile(const QString &file, const QByteArray &bytes) {
     QFile f(file);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QCOMPARE(f.write(bytes), bytes.size());
-}
-
-// QSettings keeps the files it has read in a cache of its own, so the file is read through a copy.
-QStringList codesOnDisk(const QString &file) {
-    const QTemporaryDir dir;
-    const QString copy = dir.filePath(kFileName);
-    if (!QFile::copy(file, copy))
-        return {QStringLiteral("<no file>")};
-    return UserDefaults(copy).value(UserDefaults::KEY_CODES);
 }
 
 QByteArray binaryNoise() {

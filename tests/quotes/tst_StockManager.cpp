@@ -10,6 +10,7 @@
 #include "QuoteSimServer.h"
 #include "Stock.h"
 #include "StockManager.h"
+#include "SettingsOnDisk.h"
 #include "UserDefaults.h"
 
 using namespace std::chrono_literals;
@@ -45,15 +46,6 @@ void storeByHand(const QString &file, const QStringList &codes) {
 bool savedSinceStoredByHand(const QString &file) {
     QFile f(file);
     return f.open(QIODevice::ReadOnly) && !f.readAll().startsWith(kByHand);
-}
-
-// QSettings keeps the files it has read in a cache of its own, so the file is read through a copy.
-QStringList codesOnDisk(const QString &file) {
-    const QTemporaryDir dir;
-    const QString copy = dir.filePath(kFileName);
-    if (!QFile::copy(file, copy))
-        return {QStringLiteral("<no file>")};
-    return UserDefaults(copy).value(UserDefaults::KEY_CODES);
 }
 
 // A watch list over a throw-away settings file, told to a counting delegate.
