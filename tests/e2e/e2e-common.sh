@@ -89,3 +89,19 @@ e2e_expect_clean_exit() {
   E2E_APP_PID=""
   [ "$status" -eq 0 ] || e2e_fail "the program ended with status $status"
 }
+
+# e2e_wait_for_price X Y W H: waits (15 s at most) for the first tick, 5 s after launch, to
+# slide a price in the up or down colour into the strip at that geometry; prints how many pixels
+# have those colours.
+e2e_wait_for_price() {
+  local coloured=0
+  for _ in $(seq 30); do
+    sleep 0.5
+    kabu_screenshot "$E2E_DIR/strip.png" "${3}x${4}+${1}+${2}"
+    coloured=$(($(kabu_count_colour "$E2E_DIR/strip.png" "$KABU_UP_COLOUR") +
+      $(kabu_count_colour "$E2E_DIR/strip.png" "$KABU_DOWN_COLOUR")))
+    [ "$coloured" -lt 3 ] || break
+  done
+  [ "$coloured" -ge 3 ] || e2e_fail "no price in the up or down colour on the strip after 15 s"
+  echo "$coloured"
+}

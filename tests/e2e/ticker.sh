@@ -19,16 +19,7 @@ strip=$(kabu_wait_for_windows 1 10) || e2e_fail "the status strip did not appear
 read -r sx sy sw sh < <(kabu_geometry "$strip")
 echo "strip $sw x $sh at $sx,$sy"
 
-# The first tick comes 5 s after launch and slides in for 0.75 s.
-coloured=0
-for _ in $(seq 30); do
-  sleep 0.5
-  kabu_screenshot "$E2E_DIR/strip.png" "${sw}x${sh}+${sx}+${sy}"
-  coloured=$(($(kabu_count_colour "$E2E_DIR/strip.png" "$KABU_UP_COLOUR") +
-    $(kabu_count_colour "$E2E_DIR/strip.png" "$KABU_DOWN_COLOUR")))
-  [ "$coloured" -lt 3 ] || break
-done
-[ "$coloured" -ge 3 ] || e2e_fail "no price in the up or down colour on the strip after 15 s"
+coloured=$(e2e_wait_for_price "$sx" "$sy" "$sw" "$sh")
 echo "ticker: $coloured pixels in the price colours"
 mkdir -p "$shots"
 corner="480x60+$((KABU_SCREEN_WIDTH - 480))+0"
