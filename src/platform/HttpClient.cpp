@@ -12,6 +12,15 @@ struct CurlEasyCleanup {
 };
 using CurlEasy = std::unique_ptr<CURL, CurlEasyCleanup>;
 
+struct CurlMultiCleanup {
+    void operator()(CURLM *multi) const { curl_multi_cleanup(multi); }
+};
+using CurlMulti = std::unique_ptr<CURLM, CurlMultiCleanup>;
+
+// How often an idle transfer looks at the cancel check; libcurl's own progress callback comes
+// only about once a second then, too late for a prompt quit.
+constexpr int kCancelPollMs = 100;
+
 // What the callbacks of one transfer share with get().
 struct Transfer {
     qint64 maxBodyBytes = 0;
@@ -83,6 +92,31 @@ bool configure(CURL *handle, const QUrl &url, const HttpClient::Options &options
            setOption(handle, CURLOPT_NOPROGRESS, 0L);
 }
 
+// curl_easy_perform, but waking every kCancelPollMs to look at the cancel check.
+CURLcode perform(CURL *easy, Transfer &transfer) {
+    const CurlMulti multi(curl_multi_init());
+    if (!multi || curl_multi_add_handle(multi.get(), easy) != CURLM_OK)
+        return CURLE_FAILED_INIT;
+    int running = 1;
+    CURLMcode state = CURLM_OK;
+    while (state == CURLM_OK && running > 0) {
+        state = curl_multi_perform(multi.get(), &running);
+        if (state == CURLM_OK && running > 0) {
+            if (checkCancelled(&transfer, 0, 0, 0, 0))
+                break;
+            state = curl_multi_poll(multi.get(), nullptr, 0, kCancelPollMs, nullptr);
+        }
+    }
+    CURLcode result = transfer.wasCancelled ? CURLE_ABORTED_BY_CALLBACK : CURLE_RECV_ERROR;
+    int queued = 0;
+    while (const CURLMsg *message = curl_multi_info_read(multi.get(), &queued)) {
+        if (message->msg == CURLMSG_DONE && message->easy_handle == easy)
+            result = message->data.result;
+    }
+    curl_multi_remove_handle(multi.get(), easy);
+    return result;
+}
+
 HttpResponse outcome(CURLcode result, long status, Transfer &transfer, const char *errorText) {
     if (transfer.overCap)
         return failure(QStringLiteral("body larger than %1 bytes").arg(transfer.maxBodyBytes),
@@ -128,7 +162,7 @@ HttpResponse HttpClient::get(const QUrl &url) const {
     char errorText[CURL_ERROR_SIZE] = {};
     if (!configure(easy.get(), url, m_options, transfer, errorText))
         return failure(QStringLiteral("libcurl refused an option"));
-    const CURLcode result = curl_easy_perform(easy.get());
+    const CURLcode result = perform(easy.get(), transfer);
     long status = 0;
     curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status);
     return outcome(result, status, transfer, errorText);

@@ -23,8 +23,8 @@ public:
         std::chrono::seconds totalTimeout{300}; // and after this long in all
         qint64 maxBodyBytes = 16 * 1024 * 1024; // after decompression; more is a failure
         long maxRedirects = 10;
-        // Polled from libcurl's progress callback (at least about once a second, more often
-        // while data flows); true aborts the transfer as a failure.
+        // Polled at least every tenth of a second during a transfer; true aborts it as a
+        // failure.
         std::function<bool()> cancelled;
     };
 
