@@ -61,8 +61,8 @@ private slots:
         QCOMPARE(items.first().resolvedPath, QStringLiteral("/opt/x"));
     }
 
-    // The program is the first argument of Exec, read by the Desktop Entry Specification's
-    // string escapes and then its quoting rules.
+    // The program is the first argument of Exec, read through the desktop-file string escapes
+    // and then the quoting rules.
     void resolvesTheProgramExecStarts_data() {
         QTest::addColumn<QByteArray>("contents");
         QTest::addColumn<QString>("program");
@@ -162,7 +162,7 @@ private slots:
         QCOMPARE(loginItems.items().first().resolvedPath, QStringLiteral("/opt/kabu/kabu-ticker"));
     }
 
-    // Written as the Desktop Entry Specification asks, read back to the very same path.
+    // Written with desktop-file quoting, read back to the very same path.
     void execQuotingRoundTrips_data() {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QByteArray>("execLine");

@@ -105,6 +105,14 @@ struct Preferences {
         });
     }
 
+    // Shows the window, records the loading sheet's closing, and asks to add the code.
+    void submitCode(const QString &code) {
+        controller->showWindow();
+        noteSheetClosing();
+        typeCode(code);
+        controller->inputSheetOKButton()->click();
+    }
+
     QTemporaryDir dir;
     UserDefaults defaults{dir.filePath(QStringLiteral("kabu-ticker.conf"))};
     std::unique_ptr<StockManager> manager;

@@ -116,10 +116,7 @@ void tst_ConfigWindowController::cancelEndsWithoutFetch() {
 void tst_ConfigWindowController::failedFetchLeavesListAndClosesSheet() {
     Preferences p({"7203"}, m_site.baseURL());
     ConfigWindowController &c = *p.controller;
-    c.showWindow();
-    p.noteSheetClosing();
-    p.typeCode(QStringLiteral("9991")); // the site answers 500
-    c.inputSheetOKButton()->click();
+    p.submitCode(QStringLiteral("9991")); // the site answers 500
     QVERIFY(!c.inputSheet()->isVisible());
     QVERIFY(c.loadingWindow()->isVisible());
     QCOMPARE(c.loadingWindow()->windowModality(), Qt::WindowModal);
@@ -134,10 +131,7 @@ void tst_ConfigWindowController::failedFetchLeavesListAndClosesSheet() {
 void tst_ConfigWindowController::addedStockIsInTableWhenSheetCloses() {
     Preferences p({"6758"}, m_site.baseURL());
     ConfigWindowController &c = *p.controller;
-    c.showWindow();
-    p.noteSheetClosing();
-    p.typeCode(QStringLiteral("7203"));
-    c.inputSheetOKButton()->click();
+    p.submitCode(QStringLiteral("7203"));
     QTRY_VERIFY_WITH_TIMEOUT(!c.loadingWindow()->isVisible(), kFetchTimeoutMs);
     QCOMPARE(codesOf(*p.manager), (QStringList{"6758", "7203"}));
     QCOMPARE(p.events, (QStringList{"reload 2", "closed 2"}));
@@ -148,10 +142,7 @@ void tst_ConfigWindowController::addedStockIsInTableWhenSheetCloses() {
 void tst_ConfigWindowController::duplicateCodeClosesSheetUnchanged() {
     Preferences p({"7203"}, m_site.baseURL());
     ConfigWindowController &c = *p.controller;
-    c.showWindow();
-    p.noteSheetClosing();
-    p.typeCode(QStringLiteral("7203"));
-    c.inputSheetOKButton()->click();
+    p.submitCode(QStringLiteral("7203"));
     QTRY_VERIFY_WITH_TIMEOUT(!c.loadingWindow()->isVisible(), kFetchTimeoutMs);
     QCOMPARE(codesOf(*p.manager), QStringList{"7203"});
     QCOMPARE(p.events, QStringList{"closed 1"}); // a listed code is not even announced
@@ -160,10 +151,7 @@ void tst_ConfigWindowController::duplicateCodeClosesSheetUnchanged() {
 void tst_ConfigWindowController::loadingCancelStillAdds() {
     Preferences p({}, m_site.baseURL());
     ConfigWindowController &c = *p.controller;
-    c.showWindow();
-    p.noteSheetClosing();
-    p.typeCode(QStringLiteral("7203"));
-    c.inputSheetOKButton()->click();
+    p.submitCode(QStringLiteral("7203"));
     c.loadingCancelButton()->click();
     QVERIFY(!c.loadingWindow()->isVisible());
     QVERIFY(c.loadingIndicator()->maximum() != 0);
