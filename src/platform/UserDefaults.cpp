@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -61,6 +62,16 @@ std::optional<QStringList> toStringList(const QVariant &value) {
     }
 }
 
+// A process killed between QSettings creating its lock file and writing its id into it leaves the
+// lock empty, and QLockFile waits 30 s before it takes an empty lock for stale. A writer fills its
+// lock at once, so an empty one older than a second is such a leftover.
+void removeAbandonedLock(const QString &settingsPath) {
+    const QFileInfo lock(settingsPath + QStringLiteral(".lock"));
+    if (lock.exists() && lock.size() == 0 &&
+        lock.lastModified().msecsTo(QDateTime::currentDateTime()) > 1000)
+        QFile::remove(lock.filePath());
+}
+
 std::optional<double> toDouble(const QVariant &value) {
     bool ok = false;
     const double number = value.toDouble(&ok);
@@ -114,6 +125,7 @@ std::optional<QVariant> UserDefaults::read(const char *key) const {
 // atomic syncing is required, which is its default, so a crash leaves the old file or the new.
 bool UserDefaults::write(const char *key, const QVariant &value) {
     std::lock_guard lock(m_mutex);
+    removeAbandonedLock(m_filePath);
     QSettings settings(m_filePath, QSettings::IniFormat);
     settings.setAtomicSyncRequired(true);
     const std::optional<FileIdentity> before = fileIdentity(m_filePath);

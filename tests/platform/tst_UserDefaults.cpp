@@ -66,6 +66,7 @@ private slots:
     void standardFileFollowsXdgConfigHome();
     void concurrentSavesLeaveOneWholeList();
     void killedSaveLeavesACompleteList();
+    void abandonedEmptyLockDoesNotHoldUpASave();
 };
 
 void tst_UserDefaults::codesRoundTrip_data() {
@@ -263,16 +264,33 @@ void tst_UserDefaults::killedSaveLeavesACompleteList() {
         QVERIFY2(onDisk == lastSaved || onDisk == lastSaved + 1,
                  qPrintable(QStringLiteral("saved %1, on disk %2").arg(lastSaved).arg(onDisk)));
         newerThanReported += onDisk == lastSaved + 1 ? 1 : 0;
-        // A writer killed while taking QSettings' lock may leave the lock file empty, which
-        // QLockFile takes for stale only after 30 s; one naming a dead writer it clears itself.
+        // A lock left behind must not hold up the next writer: one naming the dead writer goes at
+        // once, an empty one once it is a second old.
         const QFileInfo lock(file + QStringLiteral(".lock"));
         midSave += lock.exists() ? 1 : 0;
         if (lock.exists() && lock.size() == 0)
-            QFile::remove(lock.filePath());
+            std::this_thread::sleep_for(std::chrono::milliseconds(1100));
     }
     // QSettings holds its lock file from before it reads until after the rename.
     qInfo("%d kills, %d in the middle of a save; %d left the save in flight complete", kKills,
           midSave, newerThanReported);
+}
+
+// QLockFile would wait 30 s before taking such a lock for stale.
+void tst_UserDefaults::abandonedEmptyLockDoesNotHoldUpASave() {
+    const QTemporaryDir dir;
+    const QString file = dir.filePath(kFileName);
+    QFile lock(file + QStringLiteral(".lock"));
+    QVERIFY(lock.open(QIODevice::WriteOnly));
+    QVERIFY(
+        lock.setFileTime(QDateTime::currentDateTime().addSecs(-5), QFile::FileModificationTime));
+    lock.close();
+
+    QElapsedTimer timer;
+    timer.start();
+    QVERIFY(UserDefaults(file).setValue(UserDefaults::KEY_CODES, {"7203"}));
+    QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(codesOnDisk(file), QStringList{"7203"});
 }
 
 QTEST_GUILESS_MAIN(tst_UserDefaults)
