@@ -96,12 +96,15 @@ kabu_count_colour() {
   convert "$1" txt:- | grep -ci " $2 " || true
 }
 
-# kabu_open_menu STRIP: clicks the strip and prints the id of the menu that opens.
+# kabu_open_menu STRIP: clicks the strip and prints the id of the menu that opens; other windows
+# of the program (the preferences window, its sheets) may be open meanwhile.
 kabu_open_menu() {
-  local strip=$1 x y w h
-  read -r x y w h < <(kabu_geometry "$strip")
+  local before count x y w h
+  before=$(kabu_windows)
+  count=$(printf '%s' "$before" | grep -c .)
+  read -r x y w h < <(kabu_geometry "$1")
   kabu_click $((x + w / 2)) $((y + h / 2))
-  kabu_wait_for_windows 2 5 | grep -vx "$strip"
+  kabu_wait_for_windows $((count + 1)) 5 | grep -vxF "$before"
 }
 
 # kabu_item_point MENU first|last: a point inside the first or the last entry of an open menu,

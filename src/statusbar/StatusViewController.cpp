@@ -196,6 +196,9 @@ void StatusViewController::updateStockMenu() {
     const QList<std::shared_ptr<Stock>> stocks = m_stockManager.stocks();
     for (const std::shared_ptr<Stock> &stock : stocks)
         m_stocksMenu->addAction(menuTitle(*stock))->setData(QVariant::fromValue(stock));
+    // Pointing at an entry whose menu is empty leaves Qt's menu unable to open it once lines
+    // arrive; an empty list shows 銘柄 greyed out instead.
+    m_stocksMenu->menuAction()->setEnabled(!stocks.isEmpty());
     // Before the preferences window is first opened there is no table to reload.
     if (ConfigStockTableController *table = m_configWindowController->stockTableController())
         table->reloadData();

@@ -36,7 +36,8 @@ e2e_private_loopback() {
   local port=$1
   shift
   if [ -z "${KABU_E2E_NETNS:-}" ] && [ "$(id -u)" -eq 0 ] && unshare -n true 2>/dev/null; then
-    KABU_E2E_NETNS=1 exec unshare -n -- "$BASH" "$@"
+    # shellcheck disable=SC2086 # a mount namespace too, for scripts that set E2E_UNSHARE_MOUNTS
+    KABU_E2E_NETNS=1 exec unshare -n ${E2E_UNSHARE_MOUNTS:+-m} -- "$BASH" "$@"
   fi
   if [ -n "${KABU_E2E_NETNS:-}" ]; then
     ip link set lo up
@@ -104,4 +105,70 @@ e2e_wait_for_price() {
   done
   [ "$coloured" -ge 3 ] || e2e_fail "no price in the up or down colour on the strip after 15 s"
   echo "$coloured"
+}
+
+# e2e_wait_for_window TITLE SECONDS: prints the id of the program's visible window of that title.
+e2e_wait_for_window() {
+  local tries=$(($2 * 20)) found _
+  for _ in $(seq "$tries"); do
+    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 || true)
+    if [ -n "$found" ]; then
+      echo "$found"
+      return 0
+    fi
+    sleep 0.05
+  done
+  return 1
+}
+
+# e2e_open_preferences STRIP: chooses 環境設定, the entry above 終了 in the status menu, by keyboard
+# from the bottom (銘柄 above it is greyed out while the list is empty) and prints the window's id.
+e2e_open_preferences() {
+  kabu_open_menu "$1" >/dev/null || return 1
+  sleep 0.2 # the menu takes the keyboard once it is mapped
+  xdotool key Up Up Return
+  e2e_wait_for_window 環境設定 5
+}
+
+# e2e_stored_codes: the stored watch list as "CODE,CODE,...".
+e2e_stored_codes() {
+  sed -n 's/^KEY_CODES=//p' "$XDG_CONFIG_HOME/kabu-ticker/kabu-ticker.conf" 2>/dev/null |
+    tr -d ' "' || true
+}
+
+# e2e_add_code PREFERENCES CODE: + under the watch-list table, the code typed into the input sheet
+# and Return. + is the first button under the table, in the third line from the window's bottom.
+e2e_add_code() {
+  local x y w h sheet
+  read -r x y w h < <(kabu_geometry "$1")
+  kabu_click $((x + 20)) $((y + h - 67))
+  sheet=$(e2e_wait_for_window 銘柄の追加 5) || return 1
+  xdotool windowfocus --sync "$sheet" 2>/dev/null || true
+  sleep 0.2
+  xdotool type --delay 50 "$2"
+  sleep 0.2
+  xdotool key Return
+}
+
+# e2e_open_stocks_menu STRIP: opens the status menu, points at 銘柄 and prints "MENU STOCKS", the ids
+# of the status menu and of the stocks menu.
+e2e_open_stocks_menu() {
+  local menu before count stocks
+  menu=$(kabu_open_menu "$1") || return 1
+  before=$(kabu_windows)
+  count=$(printf '%s' "$before" | grep -c .)
+  # shellcheck disable=SC2046
+  xdotool mousemove $(kabu_item_point "$menu" first)
+  stocks=$(kabu_wait_for_windows $((count + 1)) 5 | grep -vxF "$before") || return 1
+  echo "$menu $stocks"
+}
+
+# e2e_close_menus COUNT: Escape until only COUNT windows of the program are left.
+e2e_close_menus() {
+  local _
+  for _ in 1 2 3; do
+    xdotool key Escape
+    ! kabu_wait_for_windows "$1" 1 >/dev/null || return 0
+  done
+  return 1
 }

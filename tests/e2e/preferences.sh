@@ -12,27 +12,7 @@ port=$(e2e_site_port "$base")
 e2e_private_loopback "$port" "$0" "$@"
 e2e_setup
 e2e_store_codes 7203 6758
-settings=$XDG_CONFIG_HOME/kabu-ticker/kabu-ticker.conf
 added=9984 # a listing of the simulator whose page reads fine
-
-# The stored watch list as "CODE,CODE,...".
-stored_codes() {
-  sed -n 's/^KEY_CODES=//p' "$settings" 2>/dev/null | tr -d ' "' || true
-}
-
-# wait_for_window NAME SECONDS: prints the id of the program's visible window of that title.
-wait_for_window() {
-  local tries=$(($2 * 20)) found _
-  for _ in $(seq "$tries"); do
-    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 || true)
-    if [ -n "$found" ]; then
-      echo "$found"
-      return 0
-    fi
-    sleep 0.05
-  done
-  return 1
-}
 
 # wait_for_height WINDOW HEIGHT SECONDS: waits until the window is that high (its resizes are
 # animated).
@@ -62,40 +42,6 @@ wait_for_lower() {
   return 1
 }
 
-# open_status_menu STRIP: clicks the strip and prints the id of the menu that opens; the other
-# windows of the program (the preferences window) may be open meanwhile.
-open_status_menu() {
-  local before count x y w h
-  before=$(kabu_windows)
-  count=$(printf '%s' "$before" | grep -c .)
-  read -r x y w h < <(kabu_geometry "$1")
-  kabu_click $((x + w / 2)) $((y + h / 2))
-  kabu_wait_for_windows $((count + 1)) 5 | grep -vxF "$before"
-}
-
-# open_stocks_menu STRIP: opens the status menu, points at 銘柄 and prints "MENU STOCKS", the ids
-# of the status menu and of the stocks menu.
-open_stocks_menu() {
-  local menu before count stocks
-  menu=$(open_status_menu "$1") || return 1
-  before=$(kabu_windows)
-  count=$(printf '%s' "$before" | grep -c .)
-  # shellcheck disable=SC2046
-  xdotool mousemove $(kabu_item_point "$menu" first)
-  stocks=$(kabu_wait_for_windows $((count + 1)) 5 | grep -vxF "$before") || return 1
-  echo "$menu $stocks"
-}
-
-# close_menus COUNT: Escape until only COUNT windows of the program are left.
-close_menus() {
-  local _
-  for _ in 1 2 3; do
-    xdotool key Escape
-    ! kabu_wait_for_windows "$1" 1 >/dev/null || return 0
-  done
-  return 1
-}
-
 kabu_start_quotesim "$quotesim" "$port" "$E2E_DIR" || e2e_fail "no simulator"
 kabu_start_xvfb "$E2E_DIR" || e2e_fail "no X server"
 e2e_start_ticker "$app"
@@ -106,20 +52,12 @@ read -r sx sy sw sh < <(kabu_geometry "$strip")
 e2e_wait_for_price "$sx" "$sy" "$sw" "$sh" >/dev/null
 
 # The stocks menu with the two stored lines, to measure a line against later.
-read -r _ stocks < <(open_stocks_menu "$strip") || e2e_fail "the stocks menu did not open"
+read -r _ stocks < <(e2e_open_stocks_menu "$strip") || e2e_fail "the stocks menu did not open"
 read -r _ _ _ two_lines < <(kabu_geometry "$stocks")
-close_menus 1 || e2e_fail "the menus stayed open after Escape"
+e2e_close_menus 1 || e2e_fail "the menus stayed open after Escape"
 echo "stocks menu with two lines: $two_lines px high"
 
-# 環境設定 is the entry below 銘柄: pointed at 銘柄, one step down and Return.
-menu=$(open_status_menu "$strip") || e2e_fail "a click on the strip opened no menu"
-# shellcheck disable=SC2046
-xdotool mousemove $(kabu_item_point "$menu" first)
-kabu_wait_for_windows 3 5 >/dev/null || e2e_fail "hovering 銘柄 opened no stocks menu"
-xdotool key Escape # closes the stocks menu only; 銘柄 stays the current entry
-kabu_wait_for_windows 2 5 >/dev/null || e2e_fail "Escape left the stocks menu open"
-xdotool key Down Return
-prefs=$(wait_for_window 環境設定 5) || e2e_fail "環境設定 opened no preferences window"
+prefs=$(e2e_open_preferences "$strip") || e2e_fail "環境設定 opened no preferences window"
 kabu_wait_for_windows 2 5 >/dev/null || e2e_fail "the status menu stayed open after 環境設定"
 read -r px py pw general_height < <(kabu_geometry "$prefs")
 echo "preferences window: $pw x $general_height at $px,$py"
@@ -142,25 +80,18 @@ kabu_click $((px + 24)) $toolbar_y # 一般
 wait_for_height "$prefs" "$general_height" 5 || e2e_fail "一般 did not bring the general pane back"
 sleep 0.2
 
-# + is the first button under the table, in the third line from the bottom.
-kabu_click $((px + 20)) $((py + general_height - 67))
-sheet=$(wait_for_window 銘柄の追加 5) || e2e_fail "+ opened no input sheet"
-xdotool windowfocus --sync "$sheet" 2>/dev/null || true
-sleep 0.2
-xdotool type --delay 50 "$added"
-sleep 0.2
-xdotool key Return
+e2e_add_code "$prefs" "$added" || e2e_fail "+ opened no input sheet"
 for _ in $(seq 100); do
-  [ "$(stored_codes)" != "7203,6758" ] && break
+  [ "$(e2e_stored_codes)" != "7203,6758" ] && break
   sleep 0.1
 done
-[ "$(stored_codes)" = "7203,6758,$added" ] ||
-  e2e_fail "the stored list is '$(stored_codes)', expected 7203,6758,$added"
-echo "stored list: $(stored_codes)"
+[ "$(e2e_stored_codes)" = "7203,6758,$added" ] ||
+  e2e_fail "the stored list is '$(e2e_stored_codes)', expected 7203,6758,$added"
+echo "stored list: $(e2e_stored_codes)"
 # The loading sheet goes once the page is read; the strip and the preferences window stay.
 kabu_wait_for_windows 2 10 >/dev/null || e2e_fail "the input or loading sheet stayed open"
 
-read -r menu stocks < <(open_stocks_menu "$strip") || e2e_fail "the stocks menu did not open"
+read -r menu stocks < <(e2e_open_stocks_menu "$strip") || e2e_fail "the stocks menu did not open"
 read -r _ my _ mh < <(kabu_geometry "$menu")
 read -r kx ky _ three_lines < <(kabu_geometry "$stocks")
 line=$((three_lines - two_lines))
@@ -173,9 +104,9 @@ sleep 0.2
 bottom=$((my + mh > ky + three_lines ? my + mh : ky + three_lines))
 kabu_screenshot "$shots/preferences-added-menu.png" \
   "$((KABU_SCREEN_WIDTH - kx + 10))x$((bottom + 10))+$((kx - 10))+0"
-close_menus 2 || e2e_fail "the menus stayed open after Escape"
+e2e_close_menus 2 || e2e_fail "the menus stayed open after Escape"
 
-menu=$(open_status_menu "$strip") || e2e_fail "the status menu did not open for 終了"
+menu=$(kabu_open_menu "$strip") || e2e_fail "the status menu did not open for 終了"
 # shellcheck disable=SC2046
 xdotool mousemove $(kabu_item_point "$menu" last)
 sleep 0.3 # the entry under the pointer is selected on motion
