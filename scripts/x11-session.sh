@@ -52,7 +52,8 @@ kabu_start_quotesim() {
 
 # The ids of the program's visible windows: the status strip and any open menus.
 kabu_windows() {
-  xdotool search --onlyvisible --class '^kabu-ticker$' 2>/dev/null || true
+  timeout 5 xdotool search --onlyvisible --class '^kabu-ticker$' 2>/dev/null || true
+# xdotool has been seen to wait forever for an answer from Xvfb, so a call is bounded too.
 }
 
 # kabu_wait_for_windows COUNT SECONDS: waits until the program shows COUNT windows and prints
