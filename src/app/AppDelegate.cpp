@@ -72,6 +72,11 @@ void AppDelegate::applicationWillTerminate() {
     m_refreshLoop.reset();
 }
 
+void AppDelegate::showStatusMenu() {
+    if (m_statusViewController)
+        m_statusViewController->popUpStatusMenu();
+}
+
 void AppDelegate::updatedStocks() {
     std::lock_guard lock(m_controllerMutex);
     if (m_statusViewController)

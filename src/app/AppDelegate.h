@@ -35,6 +35,8 @@ public slots:
     void applicationDidFinishLaunching();
     // As the application quits: ends a running fetch or pause and joins the refresh thread.
     void applicationWillTerminate();
+    // A later start of the program asks this one to show itself: the status menu opens.
+    void showStatusMenu();
 
 private:
     class Relay;

@@ -1,10 +1,13 @@
 // kabu-ticker: the stock ticker at the top-right of the screen.
+#include <cstdlib>
+
 #include <libxml/parser.h>
 
 #include <QApplication>
 
 #include "AppDelegate.h"
 #include "HttpClient.h"
+#include "SingleInstance.h"
 #include "StatusBar.h"
 
 int main(int argc, char *argv[]) {
@@ -20,8 +23,22 @@ int main(int argc, char *argv[]) {
     // The interface is the status strip; closing the preferences window must not quit.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    // A later start only wakes the running copy, before it reads a setting or shows a window.
+    SingleInstance instance(QApplication::applicationName());
+    switch (instance.start()) {
+    case SingleInstance::Start::First:
+        break;
+    case SingleInstance::Start::HandedOver:
+        return EXIT_SUCCESS;
+    case SingleInstance::Start::NoAnswer:
+        return EXIT_FAILURE;
+    }
+
     AppDelegate appDelegate;
     QMetaObject::invokeMethod(&appDelegate, &AppDelegate::applicationDidFinishLaunching,
                               Qt::QueuedConnection);
+    // Queued behind the launch, which a request may otherwise overtake.
+    QObject::connect(&instance, &SingleInstance::showRequested, &appDelegate,
+                     &AppDelegate::showStatusMenu, Qt::QueuedConnection);
     return app.exec();
 }

@@ -16,6 +16,7 @@
 #include "ConfigStockTableController.h"
 #include "ConfigWindowController.h"
 #include "StatusBar.h"
+#include "StatusTrayIcon.h"
 #include "StatusView.h"
 #include "Stock.h"
 #include "StockManager.h"
@@ -99,6 +100,7 @@ StatusViewController::StatusViewController(StockManager &stockManager, UserDefau
     loadInterval();
     // The window itself is built on the first showWindow.
     m_configWindowController = std::make_unique<ConfigWindowController>(m_stockManager, *this);
+    m_trayIcon = std::make_unique<StatusTrayIcon>(m_statusMenu.get(), m_ui->titleLabel->text());
 }
 
 StatusViewController::~StatusViewController() {
@@ -136,6 +138,10 @@ QMenu *StatusViewController::stocksMenu() const {
 
 ConfigWindowController *StatusViewController::configWindowController() const {
     return m_configWindowController.get();
+}
+
+StatusTrayIcon *StatusViewController::trayIcon() const {
+    return m_trayIcon.get();
 }
 
 void StatusViewController::loadView() {
@@ -179,6 +185,10 @@ void StatusViewController::buildStatusMenu() {
     connect(m_statusMenu.get(), &QMenu::aboutToShow, this, &StatusViewController::menuWillOpen);
     connect(m_statusMenu.get(), &QMenu::aboutToHide, this, &StatusViewController::menuDidClose);
     connect(m_stocksMenu.get(), &QMenu::triggered, this, &StatusViewController::browseStock);
+    // The refresh loop may be stuck, so a line's age is judged again whenever it is seen.
+    m_stocksMenu->setToolTipsVisible(true);
+    connect(m_stocksMenu.get(), &QMenu::aboutToShow, this,
+            [this] { m_staleQuoteMarker.markLines(*m_stocksMenu); });
 }
 
 void StatusViewController::loadInterval() {
@@ -199,6 +209,7 @@ void StatusViewController::updateStockMenu() {
     // Pointing at an entry whose menu is empty leaves Qt's menu unable to open it once lines
     // arrive; an empty list shows 銘柄 greyed out instead.
     m_stocksMenu->menuAction()->setEnabled(!stocks.isEmpty());
+    m_staleQuoteMarker.markLines(*m_stocksMenu);
     // Before the preferences window is first opened there is no table to reload.
     if (ConfigStockTableController *table = m_configWindowController->stockTableController())
         table->reloadData();
@@ -210,6 +221,8 @@ void StatusViewController::loadItem() {
     m_ui->titleView->setVisible(empty);
     m_ui->itemViewA->setVisible(!empty);
     m_ui->itemViewB->setVisible(!empty);
+    if (empty)
+        m_trayIcon->setToolTip(m_ui->titleLabel->text());
     if (empty || m_view->highlighted())
         return;
     s_rotationPosition = s_rotationPosition + 1 < stocks.size() ? s_rotationPosition + 1 : 0;
@@ -231,6 +244,7 @@ void StatusViewController::showInIncomingSlot(const Stock &stock) {
     code->setText(stock.code());
     quote->setText(stock.quoteToFormat());
     setTextColour(quote, stock.quote() < stock.prev_close() ? downColour() : upColour());
+    m_trayIcon->showStock(stock);
 }
 
 void StatusViewController::animateItemView() {
@@ -285,6 +299,10 @@ void StatusViewController::setLabelRole(QPalette::ColorRole role) {
         label->setForegroundRole(role);
 }
 
-void StatusViewController::mouseDown(QMouseEvent *) {
+void StatusViewController::popUpStatusMenu() {
     m_statusItem->popUpMenu(m_statusMenu.get());
+}
+
+void StatusViewController::mouseDown(QMouseEvent *) {
+    popUpStatusMenu();
 }

@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "IntervalSetting.h"
+#include "StaleQuoteMarker.h"
 #include "StatusViewDelegate.h"
 
 class QAction;
@@ -18,6 +19,7 @@ class QMouseEvent;
 class QParallelAnimationGroup;
 class ConfigWindowController;
 class StatusBar;
+class StatusTrayIcon;
 class StatusView;
 class Stock;
 class StockManager;
@@ -44,6 +46,7 @@ public:
     QMenu *statusMenu() const;
     QMenu *stocksMenu() const;
     ConfigWindowController *configWindowController() const;
+    StatusTrayIcon *trayIcon() const;
 
 public slots:
     void updateStockMenu();
@@ -55,6 +58,8 @@ public slots:
     void quit();
     void menuWillOpen();
     void menuDidClose();
+    // Under the status item, as a click on it does.
+    void popUpStatusMenu();
 
 public:
     void mouseDown(QMouseEvent *event) override;
@@ -83,6 +88,8 @@ private:
     std::unique_ptr<QMenu> m_statusMenu;
     std::unique_ptr<QMenu> m_stocksMenu;
     std::unique_ptr<ConfigWindowController> m_configWindowController;
+    std::unique_ptr<StatusTrayIcon> m_trayIcon;
+    const StaleQuoteMarker m_staleQuoteMarker{*this};
     QTimer m_ticker;
     QPointer<QParallelAnimationGroup> m_slide;
     bool m_isItemViewA = true;

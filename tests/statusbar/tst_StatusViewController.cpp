@@ -11,8 +11,10 @@
 #include <QTableView>
 #include <QtTest>
 
+#include "Clock.h"
 #include "ConfigWindowController.h"
 #include "StatusBar.h"
+#include "StatusTrayIcon.h"
 #include "StatusView.h"
 #include "StatusViewController.h"
 #include "Stock.h"
@@ -123,6 +125,7 @@ private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan)); }
     // Every case starts as the program does: before the first security.
     void init() { StatusViewController::s_rotationPosition = -1; }
+    void cleanup() { Clock::setFixed(QDateTime()); }
 
     void emptyListShowsTitleAndNeverSlides() {
         Ticker t({});
@@ -332,6 +335,77 @@ private slots:
             QCOMPARE(textColour(quoteA), kDown);
             QCOMPARE(textColour(quoteB), kUp);
         }
+    }
+
+    void trayIconFollowsTickerAndOpensStatusMenu() {
+        Ticker t({"1111", "2222"});
+        QVERIFY(t.stock(0)->updateWithPage(quotePage("1111", "S&B", "1,500", "1,450")));
+        StatusTrayIcon *tray = t.controller->trayIcon();
+        const QString title = t.outlet<QLabel>("titleLabel")->text();
+        QCOMPARE(tray->toolTip(), title);
+        QVERIFY(!tray->isVisible()); // the offscreen desktop has no tray, and none can come
+        t.tick(1);
+        QCOMPARE(tray->toolTip(), QStringLiteral("1111 S&B\n¥1,500 (+50)"));
+        t.tick(1);
+        QCOMPARE(tray->toolTip(), QStringLiteral("2222\n¥- (+0)")); // never fetched
+        t.controller->menuWillOpen();
+        t.tick(1);
+        QCOMPARE(tray->toolTip(), QStringLiteral("2222\n¥- (+0)")); // paused with the ticker
+        t.controller->menuDidClose();
+        for (const char *code : {"1111", "2222"})
+            t.manager->removeStock(QString::fromLatin1(code));
+        t.tick(1);
+        QCOMPARE(tray->toolTip(), title);
+
+        emit tray->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(t.controller->statusMenu()->isVisible());
+        QVERIFY(t.controller->view()->highlighted());
+    }
+
+    // One security keeps being refreshed; the other's fetches fail after its first.
+    void linesUnrefreshedForTwoPeriodsAreMarked() {
+        const QDateTime start(QDate(2026, 12, 7), QTime(9, 0));
+        Clock::setFixed(start);
+        Ticker t({"1111", "2222", "3333"});
+        QVERIFY(t.stock(0)->updateWithPage(quotePage("1111", "Stuck", "1,500", "1,450")));
+        const QString stuckSince = t.stock(0)->updatedAtToFormat();
+        const auto refreshAt = [&t](int minutes) {
+            Clock::setFixed(QDateTime(QDate(2026, 12, 7), QTime(9, minutes)));
+            QVERIFY(!t.stock(0)->updateWithPage("<html><title>busy</title></html>"));
+            QVERIFY(t.stock(1)->updateWithPage(quotePage("2222", "Live", "900", "910")));
+        };
+        const auto lines = [&t] { return t.controller->stocksMenu()->actions(); };
+        const auto isMarked = [](const QAction *line) { return !line->icon().isNull(); };
+        const auto showMenu = [&t] {
+            t.controller->stocksMenu()->popup(QPoint());
+            t.controller->stocksMenu()->hide();
+        };
+
+        refreshAt(10);
+        refreshAt(20); // exactly two periods of ten minutes: not yet
+        t.controller->updateStockMenu();
+        const QString stuckText = lines()[0]->text();
+        QVERIFY(!isMarked(lines()[0]) && !isMarked(lines()[1]));
+        QCOMPARE(lines()[0]->toolTip(), lines()[0]->iconText()); // no tooltip of its own
+        QVERIFY(isMarked(lines()[2]));
+        QCOMPARE(lines()[2]->toolTip(), QStringLiteral("まだ更新されていません"));
+
+        // The loop is stuck: no rebuild, but the menu judges again as it opens.
+        Clock::setFixed(start.addSecs(20 * 60 + 1));
+        showMenu();
+        QVERIFY(isMarked(lines()[0]) && !isMarked(lines()[1]));
+        QCOMPARE(lines()[0]->toolTip(), stuckSince + QStringLiteral(" から更新されていません"));
+        QCOMPARE(lines()[0]->text(), stuckText);
+
+        refreshAt(30);
+        t.controller->updateStockMenu();
+        QVERIFY(isMarked(lines()[0]) && !isMarked(lines()[1]));
+        t.controller->setIntervalSecond(15.0); // two periods are now half an hour
+        showMenu();
+        QVERIFY(!isMarked(lines()[0]));
+        Clock::setFixed(start.addDays(1));
+        showMenu();
+        QCOMPARE(lines()[0]->toolTip(), "12/7 " + stuckSince + " から更新されていません");
     }
 
     void storedIntervalAtLoad_data() {

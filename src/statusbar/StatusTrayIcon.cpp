@@ -1,0 +1,45 @@
+#include "StatusTrayIcon.h"
+
+#include <QCursor>
+#include <QDirIterator>
+#include <QGuiApplication>
+#include <QMenu>
+
+#include "Stock.h"
+
+namespace {
+
+// The desktop's icon theme has the last word; the bundled pictures stand in where the program
+// is not installed.
+QIcon statusIcon() {
+    QIcon bundled;
+    QDirIterator pictures(QStringLiteral(":/status-icon"));
+    while (pictures.hasNext())
+        bundled.addFile(pictures.next());
+    return QIcon::fromTheme(QStringLiteral(KABU_STATUS_ICON), bundled);
+}
+
+} // namespace
+
+StatusTrayIcon::StatusTrayIcon(QMenu *menu, const QString &title, QObject *parent)
+    : QSystemTrayIcon(statusIcon(), parent)
+    , m_menu(menu) {
+    setToolTip(title);
+    connect(this, &QSystemTrayIcon::activated, this, &StatusTrayIcon::popUpMenu);
+    // Qt docks a shown icon once a tray appears, as when the panel starts after the programs of
+    // the session; only on X11 can it watch for that, so elsewhere the tray must be there now.
+    setVisible(QGuiApplication::platformName() == QLatin1String("xcb") || isSystemTrayAvailable());
+}
+
+void StatusTrayIcon::showStock(const Stock &stock) {
+    const QString name = stock.name();
+    const QString security = name.isEmpty() ? stock.code() : stock.code() + u' ' + name;
+    setToolTip(QStringLiteral("%1\n\u00A5%2 (%3)")
+                   .arg(security, stock.quoteToFormat(), stock.prevCloseToFormat()));
+}
+
+// Either button opens the menu, at the pointer, which is on the icon.
+void StatusTrayIcon::popUpMenu(QSystemTrayIcon::ActivationReason reason) {
+    if (m_menu && (reason == Trigger || reason == Context))
+        m_menu->popup(QCursor::pos());
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QPointer>
+#include <QSystemTrayIcon>
+
+class QMenu;
+class Stock;
+
+// The ticker's entry in the desktop's system tray, where there is one: a click opens the status
+// menu, and the tooltip names the security on show in the ticker with its price and change.
+class StatusTrayIcon : public QSystemTrayIcon {
+    Q_OBJECT
+public:
+    // With the title as its tooltip until the ticker shows a security.
+    StatusTrayIcon(QMenu *menu, const QString &title, QObject *parent = nullptr);
+
+    void showStock(const Stock &stock);
+
+private:
+    void popUpMenu(QSystemTrayIcon::ActivationReason reason);
+
+    QPointer<QMenu> m_menu;
+};
