@@ -16,7 +16,9 @@ kabu_port_free() {
 kabu_start_xvfb() {
   local number_file=$1/xvfb.display
   : >"$number_file"
-  Xvfb -displayfd 3 -screen 0 "${KABU_SCREEN_WIDTH}x${KABU_SCREEN_HEIGHT}x24" -nolisten tcp 3>"$number_file" >"$1/xvfb.log" 2>&1 &
+  # -noreset: a program killed as the last client would otherwise make the server reset, and one
+  # started at that moment could not connect.
+  Xvfb -displayfd 3 -screen 0 "${KABU_SCREEN_WIDTH}x${KABU_SCREEN_HEIGHT}x24" -nolisten tcp -noreset 3>"$number_file" >"$1/xvfb.log" 2>&1 &
   KABU_XVFB_PID=$!
   local _
   for _ in $(seq 100); do
@@ -51,9 +53,9 @@ kabu_start_quotesim() {
 }
 
 # The ids of the program's visible windows: the status strip and any open menus.
+# xdotool has been seen to wait forever for an answer from Xvfb, so a call is bounded too.
 kabu_windows() {
   timeout 5 xdotool search --onlyvisible --class '^kabu-ticker$' 2>/dev/null || true
-# xdotool has been seen to wait forever for an answer from Xvfb, so a call is bounded too.
 }
 
 # kabu_wait_for_windows COUNT SECONDS: waits until the program shows COUNT windows and prints

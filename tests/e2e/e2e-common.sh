@@ -111,7 +111,7 @@ e2e_wait_for_price() {
 e2e_wait_for_window() {
   local tries=$(($2 * 20)) found _
   for _ in $(seq "$tries"); do
-    found=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 || true)
+    found=$(timeout 5 xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1 || true)
     if [ -n "$found" ]; then
       echo "$found"
       return 0
