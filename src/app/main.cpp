@@ -19,6 +19,8 @@ int main(int argc, char *argv[]) {
     StatusBar::preferXcbOnWayland();
     QApplication::setApplicationName(QStringLiteral(KABU_PROGRAM_NAME));
     QApplication::setApplicationVersion(QStringLiteral(KABU_VERSION));
+    // Lets desktops match the windows to the installed desktop entry and its icon.
+    QApplication::setDesktopFileName(QStringLiteral(KABU_APP_ID));
     QApplication app(argc, argv);
     // The interface is the status strip; closing the preferences window must not quit.
     QApplication::setQuitOnLastWindowClosed(false);
