@@ -29,6 +29,18 @@ using BufferHandle = std::unique_ptr<xmlBuffer, Releaser<xmlBufferFree>>;
 using ReadMemory = xmlDocPtr (*)(const char *buffer, int size, const char *url,
                                  const char *encoding, int options);
 
+// Every converted node carries its whole subtree's markup, so nested matches repeat it over and
+// over: a small page of deeply nested tables converts to gigabytes. A search may convert the
+// base plus so many characters per byte of its page, and fails beyond that instead of exhausting
+// memory. That leaves room for every node of a large real page (a few million characters) and
+// for a page whose few nodes are huge (each counted in its markup and in its text).
+constexpr qint64 kConvertedCharactersBase = 16 * 1024 * 1024;
+constexpr qint64 kConvertedCharactersPerByte = 4;
+constexpr qint64 kUnlimited = std::numeric_limits<qint64>::max();
+
+std::optional<QVariantMap> convert(xmlNodePtr node, QVariantMap *parent, bool isAttributeValue,
+                                   qint64 &budget);
+
 std::nullopt_t fail(const char *line) {
     Log::write(QString::fromLatin1(line));
     return std::nullopt;
@@ -84,14 +96,14 @@ QVariantMap namespaceDictionary(const xmlNs *space) {
     return dictionary;
 }
 
-void addAttributes(QVariantMap &dictionary, const xmlNode *element) {
+void addAttributes(QVariantMap &dictionary, const xmlNode *element, qint64 &budget) {
     QVariantList attributes;
     for (xmlAttr *attribute = element->properties; attribute; attribute = attribute->next) {
         QVariantMap entry;
         if (attribute->name)
             entry.insert(attributeNameKey, decode(attribute->name));
         if (attribute->children) {
-            if (auto value = XPathQuery::NodeDictionaryFromNode(attribute->children, &entry, true))
+            if (auto value = convert(attribute->children, &entry, true, budget))
                 entry.insert(attributeContentKey, *value);
         }
         if (!entry.isEmpty())
@@ -101,51 +113,62 @@ void addAttributes(QVariantMap &dictionary, const xmlNode *element) {
         dictionary.insert(nodeAttributeArrayKey, attributes);
 }
 
-void addChildren(QVariantMap &dictionary, const xmlNode *node) {
+void addChildren(QVariantMap &dictionary, const xmlNode *node, qint64 &budget) {
     QVariantList children;
     for (xmlNode *child = node->children; child; child = child->next) {
-        if (auto converted = XPathQuery::NodeDictionaryFromNode(child, &dictionary, false))
+        if (auto converted = convert(child, &dictionary, false, budget))
             children.append(*converted);
     }
     if (!children.isEmpty())
         dictionary.insert(nodeChildArrayKey, children);
 }
 
-void addRaw(QVariantMap &dictionary, xmlNode *node) {
+void addRaw(QVariantMap &dictionary, xmlNode *node, qint64 &budget) {
     const BufferHandle buffer(xmlBufferCreate());
     if (!buffer)
         return;
     xmlNodeDump(buffer.get(), node->doc, node, 0, 0);
-    if (buffer->content)
+    budget -= buffer->use;
+    if (buffer->content && budget >= 0)
         dictionary.insert(rawKey, QString::fromUtf8(reinterpret_cast<const char *>(buffer->content),
                                                     buffer->use));
 }
 
-std::optional<QVariantList> search(const QByteArray &data, const QString &query, ReadMemory read,
-                                   int options) {
-    // libxml2 takes the size as an int; a larger document must not be parsed truncated.
-    if (data.size() > std::numeric_limits<int>::max())
-        return fail("Unable to parse.");
-    const DocumentHandle document(
-        read(data.constData(), static_cast<int>(data.size()), "", nullptr, options));
-    if (!document)
-        return fail("Unable to parse.");
-    return XPathQuery::RunXPathOnDocument(document.get(), query);
+// NodeDictionaryFromNode, charging what it decodes to `budget`; once that is spent the result is
+// incomplete and only fit to be thrown away.
+std::optional<QVariantMap> convert(xmlNodePtr node, QVariantMap *parent, bool isAttributeValue,
+                                   qint64 &budget) {
+    if (budget < 0)
+        return std::nullopt;
+    if (node->type == XML_NAMESPACE_DECL)
+        return namespaceDictionary(reinterpret_cast<const xmlNs *>(node));
+    QVariantMap dictionary;
+    const bool namedText = isTextName(node->name);
+    if (node->name)
+        dictionary.insert(nodeNameKey, namedText ? textName : decode(node->name));
+    if (holdsContent(node)) {
+        const QString content = decode(node->content);
+        budget -= content.size();
+        if (parent && namedText) {
+            if (isAttributeValue) {
+                parent->insert(nodeContentKey, Whitespace::trimmed(content));
+                return std::nullopt;
+            }
+            dictionary.insert(nodeContentKey, content);
+            return dictionary;
+        }
+        dictionary.insert(nodeContentKey, content);
+    }
+    if (node->type == XML_ELEMENT_NODE)
+        addAttributes(dictionary, node, budget);
+    if (hasTreeChildren(node->type))
+        addChildren(dictionary, node, budget);
+    addRaw(dictionary, node, budget);
+    return dictionary;
 }
 
-} // namespace
-
-namespace XPathQuery {
-
-std::optional<QVariantList> HtmlXPathSearch(const QByteArray &data, const QString &query) {
-    return search(data, query, htmlReadMemory, HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING);
-}
-
-std::optional<QVariantList> XmlXPathSearch(const QByteArray &data, const QString &query) {
-    return search(data, query, xmlReadMemory, XML_PARSE_RECOVER);
-}
-
-std::optional<QVariantList> RunXPathOnDocument(xmlDocPtr document, const QString &query) {
+// RunXPathOnDocument, converting at most `budget` characters.
+std::optional<QVariantList> evaluate(xmlDocPtr document, const QString &query, qint64 budget) {
     const ContextHandle context(xmlXPathNewContext(document));
     if (!context)
         return fail("Unable to create XPath context.");
@@ -163,38 +186,49 @@ std::optional<QVariantList> RunXPathOnDocument(xmlDocPtr document, const QString
     QVariantList dictionaries;
     dictionaries.reserve(std::max(nodes->nodeNr, 0));
     for (int i = 0; i < nodes->nodeNr; ++i) {
-        if (auto dictionary = NodeDictionaryFromNode(nodes->nodeTab[i], nullptr, false))
+        auto dictionary = convert(nodes->nodeTab[i], nullptr, false, budget);
+        if (budget < 0)
+            return fail("Unable to evaluate XPath.");
+        if (dictionary)
             dictionaries.append(*dictionary);
     }
     return dictionaries;
 }
 
+std::optional<QVariantList> search(const QByteArray &data, const QString &query, ReadMemory read,
+                                   int options) {
+    // libxml2 takes the size as an int; a larger document must not be parsed truncated.
+    if (data.size() > std::numeric_limits<int>::max())
+        return fail("Unable to parse.");
+    const DocumentHandle document(
+        read(data.constData(), static_cast<int>(data.size()), "", nullptr, options));
+    if (!document)
+        return fail("Unable to parse.");
+    return evaluate(document.get(), query,
+                    kConvertedCharactersBase + kConvertedCharactersPerByte * data.size());
+}
+
+} // namespace
+
+namespace XPathQuery {
+
+std::optional<QVariantList> HtmlXPathSearch(const QByteArray &data, const QString &query) {
+    return search(data, query, htmlReadMemory, HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING);
+}
+
+std::optional<QVariantList> XmlXPathSearch(const QByteArray &data, const QString &query) {
+    return search(data, query, xmlReadMemory, XML_PARSE_RECOVER);
+}
+
+std::optional<QVariantList> RunXPathOnDocument(xmlDocPtr document, const QString &query) {
+    // A document parsed elsewhere has no byte count to measure its budget by.
+    return evaluate(document, query, kConvertedCharactersBase);
+}
+
 std::optional<QVariantMap> NodeDictionaryFromNode(xmlNodePtr node, QVariantMap *parent,
                                                   bool isAttributeValue) {
-    if (node->type == XML_NAMESPACE_DECL)
-        return namespaceDictionary(reinterpret_cast<const xmlNs *>(node));
-    QVariantMap dictionary;
-    const bool namedText = isTextName(node->name);
-    if (node->name)
-        dictionary.insert(nodeNameKey, namedText ? textName : decode(node->name));
-    if (holdsContent(node)) {
-        const QString content = decode(node->content);
-        if (parent && namedText) {
-            if (isAttributeValue) {
-                parent->insert(nodeContentKey, Whitespace::trimmed(content));
-                return std::nullopt;
-            }
-            dictionary.insert(nodeContentKey, content);
-            return dictionary;
-        }
-        dictionary.insert(nodeContentKey, content);
-    }
-    if (node->type == XML_ELEMENT_NODE)
-        addAttributes(dictionary, node);
-    if (hasTreeChildren(node->type))
-        addChildren(dictionary, node);
-    addRaw(dictionary, node);
-    return dictionary;
+    qint64 budget = kUnlimited;
+    return convert(node, parent, isAttributeValue, budget);
 }
 
 } // namespace XPathQuery

@@ -25,6 +25,9 @@ const QString kFiguresQuery = QStringLiteral("//div[@class=\"innerDate\"]/div/dl
 constexpr qsizetype kPriceIndex = 1;
 constexpr qsizetype kPrevCloseIndex = 0;
 constexpr qsizetype kVolumeIndex = 4;
+// Real titles are a few dozen characters. A longer one comes from a broken or hostile page and
+// would end up as a name in every menu line and table row, so it counts as no title at all.
+constexpr qsizetype kLongestTitle = 1024;
 
 icu::UnicodeString toUnicode(const QString &text) {
     return icu::UnicodeString(reinterpret_cast<const UChar *>(text.utf16()),
@@ -180,7 +183,7 @@ bool Stock::updateWithPage(const QByteArray &body) {
 
     const auto title = document.peekAtSearchWithXPathQuery(kTitleQuery);
     const QString titleText = title ? title->text() : QString();
-    if (titleText.isNull())
+    if (titleText.isNull() || titleText.size() > kLongestTitle)
         return false;
     setName(nameFromTitle(titleText, m_code));
 

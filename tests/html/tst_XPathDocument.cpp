@@ -89,6 +89,13 @@ void tst_XPathDocument::failuresLogOneLineNoMatchLogsNone_data() {
                             << "Nodes was nil.";
     QTest::newRow("boolean xml") << QByteArray("<r/>") << true << "boolean(/r)"
                                  << "Nodes was nil.";
+    // Each of the 200 matches carries the markup of all those inside it: about 10^9 characters.
+    const QByteArray nested = QByteArray("<div>").repeated(200) + QByteArray(50000, 'x') +
+                              QByteArray("</div>").repeated(200);
+    QTest::newRow("matches nested past any real page") << nested << false << "//div"
+                                                       << "Unable to evaluate XPath.";
+    QTest::newRow("matches nested past any real page, xml") << nested << true << "//div"
+                                                            << "Unable to evaluate XPath.";
     QTest::newRow("no match") << page << false << "//table" << QString();
     QTest::newRow("no match by predicate") << page << false << "//p[@class='x']" << QString();
     QTest::newRow("no match below a predicate")

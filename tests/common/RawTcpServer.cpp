@@ -66,6 +66,30 @@ void RawTcpServer::Connection::reset() {
     m_socket = -1;
 }
 
+RawTcpServer::Script RawTcpServer::answering(const QByteArray &bytes) {
+    return [bytes](Connection &connection) {
+        if (connection.readRequest())
+            connection.send(bytes);
+    };
+}
+
+RawTcpServer::Script RawTcpServer::silentAfter(const QByteArray &head) {
+    return [head](Connection &connection) {
+        if (connection.readRequest() && connection.send(head))
+            connection.holdUntilStopped();
+    };
+}
+
+RawTcpServer::Script RawTcpServer::trickling(const QByteArray &head, const QByteArray &chunk,
+                                             std::chrono::milliseconds interval, int count) {
+    return [=](Connection &connection) {
+        if (!connection.readRequest() || !connection.send(head))
+            return;
+        for (int i = 0; i < count && connection.pause(interval) && connection.send(chunk); ++i) {
+        }
+    };
+}
+
 RawTcpServer::RawTcpServer(Script script)
     : m_script(std::move(script)) {}
 

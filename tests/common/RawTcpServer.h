@@ -35,6 +35,15 @@ public:
     };
     using Script = std::function<void(Connection &)>;
 
+    // Scripts most tests need. Each reads the request first.
+    // Sends `bytes` as the whole answer, then closes the connection in an orderly way.
+    static Script answering(const QByteArray &bytes);
+    // Sends `head`, then says nothing more until the server stops.
+    static Script silentAfter(const QByteArray &head);
+    // Sends `head`, then `chunk` after every `interval`, at most `count` times.
+    static Script trickling(const QByteArray &head, const QByteArray &chunk,
+                            std::chrono::milliseconds interval, int count);
+
     explicit RawTcpServer(Script script);
     ~RawTcpServer();
     RawTcpServer(const RawTcpServer &) = delete;

@@ -1,0 +1,59 @@
+// The fuzz targets' seed corpus and every input a fuzzer once failed on, replayed through the
+// same cases in the ordinary (and sanitizer) builds.
+#include <QDir>
+#include <QTest>
+
+#include "QuietDiagnostics.h"
+#include "ScrapeFuzzCase.h"
+#include "XPathFuzzCase.h"
+
+namespace {
+
+const QStringList kTargets{QStringLiteral("xpath"), QStringLiteral("scrape")};
+
+QDir inputsOf(const QString &origin, const QString &target) {
+    return QDir(QStringLiteral(KABU_FUZZ_DIR "/%1/%2").arg(origin, target));
+}
+
+} // namespace
+
+class tst_FuzzReplay : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        QuietDiagnostics::install();
+        // A seed corpus that went missing would leave nothing to replay.
+        for (const QString &target : kTargets)
+            QVERIFY2(!inputsOf(QStringLiteral("corpus"), target).isEmpty(), qPrintable(target));
+    }
+
+    void inputs_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("file");
+        for (const QString &target : kTargets) {
+            for (const QString &origin :
+                 {QStringLiteral("corpus"), QStringLiteral("regressions")}) {
+                const QDir dir = inputsOf(origin, target);
+                for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
+                    QTest::addRow("%s/%s/%s", qPrintable(origin), qPrintable(target),
+                                  qPrintable(name))
+                        << target << dir.filePath(name);
+            }
+        }
+    }
+
+    void inputs() {
+        QFETCH(QString, target);
+        QFETCH(QString, file);
+        QFile input(file);
+        QVERIFY(input.open(QIODevice::ReadOnly));
+        const QByteArray bytes = input.readAll();
+        const QString problem = target == QStringLiteral("xpath") ? XPathFuzzCase(bytes).check()
+                                                                  : ScrapeFuzzCase(bytes).check();
+        QVERIFY2(problem.isNull(), qPrintable(problem));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_FuzzReplay)
+#include "tst_FuzzReplay.moc"
