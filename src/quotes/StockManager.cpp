@@ -29,7 +29,10 @@ StockManager &StockManager::sharedInstance() {
 
 QList<std::shared_ptr<Stock>> StockManager::stocks() const {
     std::lock_guard lock(m_mutex);
-    return m_stocks;
+    // A copy of its own, not one sharing m_stocks' buffer: QList decides whether a writer may
+    // change a buffer in place by a relaxed load of its reference count, which does not order
+    // the writer after a reader that has just let go of its copy.
+    return QList<std::shared_ptr<Stock>>(m_stocks.cbegin(), m_stocks.cend());
 }
 
 void StockManager::setDelegate(std::weak_ptr<StockManagerDelegate> delegate) {
