@@ -6,9 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -63,13 +63,12 @@ std::optional<QStringList> toStringList(const QVariant &value) {
 }
 
 // A process killed between QSettings creating its lock file and writing its id into it leaves the
-// lock empty, and QLockFile waits 30 s before it takes an empty lock for stale. A writer fills its
-// lock at once, so an empty one older than a second is such a leftover.
+// lock empty, and QLockFile waits 30 s before it takes an empty lock for stale. A live writer holds
+// a file lock on it, so a lock file that can be locked belongs to no one, whatever it holds.
 void removeAbandonedLock(const QString &settingsPath) {
-    const QFileInfo lock(settingsPath + QStringLiteral(".lock"));
-    if (lock.exists() && lock.size() == 0 &&
-        lock.lastModified().msecsTo(QDateTime::currentDateTime()) > 1000)
-        QFile::remove(lock.filePath());
+    const QString lockPath = settingsPath + QStringLiteral(".lock");
+    if (QFileInfo::exists(lockPath))
+        QLockFile(lockPath).removeStaleLockFile();
 }
 
 std::optional<double> toDouble(const QVariant &value) {
