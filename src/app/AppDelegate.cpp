@@ -1,5 +1,6 @@
 #include "AppDelegate.h"
 
+#include <mutex>
 #include <utility>
 
 #include <QCoreApplication>
@@ -57,10 +58,11 @@ void AppDelegate::applicationDidFinishLaunching() {
     stockManager.setDelegate(m_relay);
     auto controller = std::make_unique<StatusViewController>(stockManager, m_defaults);
     StatusViewController *const intervalSource = controller.get();
-    {
-        std::lock_guard lock(m_controllerMutex);
-        m_statusViewController = std::move(controller);
-    }
+    // Queued, so each change reported on any thread gives one rebuild on the main thread, in
+    // order; Qt drops the connection and what it still holds when the controller goes.
+    connect(this, &AppDelegate::stocksChanged, intervalSource,
+            &StatusViewController::updateStockMenu, Qt::QueuedConnection);
+    m_statusViewController = std::move(controller);
     m_refreshLoop = std::make_unique<RefreshLoop>(RefreshLoop::Steps{
         .pass = [&stockManager] { stockManager.update(); },
         .interruptPass = [&stockManager] { stockManager.interrupt(); },
@@ -78,8 +80,5 @@ void AppDelegate::showStatusMenu() {
 }
 
 void AppDelegate::updatedStocks() {
-    std::lock_guard lock(m_controllerMutex);
-    if (m_statusViewController)
-        QMetaObject::invokeMethod(m_statusViewController.get(),
-                                  &StatusViewController::updateStockMenu, Qt::QueuedConnection);
+    emit stocksChanged();
 }

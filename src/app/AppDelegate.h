@@ -2,7 +2,6 @@
 
 #include <functional>
 #include <memory>
-#include <mutex>
 
 #include <QObject>
 
@@ -30,6 +29,11 @@ public:
     // dropped if the controller is gone before it runs.
     void updatedStocks();
 
+signals:
+    // A queued signal rather than a posted call: Qt builds the queued call itself, so nothing
+    // made on the reporting thread is read on the main thread behind the sanitizers' back.
+    void stocksChanged();
+
 public slots:
     // Main thread, once the event loop runs.
     void applicationDidFinishLaunching();
@@ -44,7 +48,6 @@ private:
     const std::function<StockManager &()> m_stockManager;
     UserDefaults &m_defaults;
     const std::shared_ptr<Relay> m_relay;
-    mutable std::mutex m_controllerMutex; // updatedStocks reads the pointer on other threads
     std::unique_ptr<StatusViewController> m_statusViewController;
     std::unique_ptr<RefreshLoop> m_refreshLoop; // after the controller, whose interval it reads
 };

@@ -42,7 +42,10 @@ ConfigWindowController::ConfigWindowController(StockManager &stockManager,
                                                IntervalSetting &intervalSetting, QObject *parent)
     : QObject(parent)
     , m_stockManager(stockManager)
-    , m_intervalSetting(intervalSetting) {}
+    , m_intervalSetting(intervalSetting) {
+    connect(this, &ConfigWindowController::addTaskFinished, this,
+            &ConfigWindowController::finishLoading, Qt::QueuedConnection);
+}
 
 ConfigWindowController::~ConfigWindowController() = default;
 
@@ -168,11 +171,12 @@ void ConfigWindowController::inputSheetDidEnd(int returnCode) {
 
 // The finish step is queued after addStock has returned, so it runs behind the table and menu
 // rebuild that addStock's change announcement queued; it is dropped if this controller is gone.
+// A signal rather than a posted lambda: Qt then builds the queued call itself, so no object made
+// on the task's thread is read on the main thread without a hand-off the sanitizers can see.
 void ConfigWindowController::startAddTask(const QString &code) {
     m_addTasks.run([this, &stockManager = m_stockManager, code] {
         stockManager.addStock(code);
-        QMetaObject::invokeMethod(
-            this, [this] { finishLoading(); }, Qt::QueuedConnection);
+        emit addTaskFinished();
     });
 }
 

@@ -75,6 +75,10 @@ public:
     // What the code field's last edit left in it, for the whole process.
     static QString rememberedCodeText();
 
+signals:
+    // From the add task's thread, once addStock has returned.
+    void addTaskFinished();
+
 public slots:
     void inputSheetDidEnd(int returnCode);
     void loadingSheetDidEnd(int returnCode);

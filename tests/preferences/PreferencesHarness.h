@@ -36,20 +36,18 @@ public:
     QList<double> received;
 };
 
-// Announces changes as the application does: the table reload is queued to the main thread,
-// where it is dropped once the receiver is gone.
-class QueuedReload : public StockManagerDelegate {
+// Announces changes as the application does: a queued signal takes the table reload to the
+// main thread, where it is dropped once this relay is gone.
+class QueuedReload : public QObject, public StockManagerDelegate {
+    Q_OBJECT
 public:
-    QueuedReload(QObject *receiver, std::function<void()> reload)
-        : m_receiver(receiver)
-        , m_reload(std::move(reload)) {}
-    void updatedStocks() override {
-        QMetaObject::invokeMethod(m_receiver, m_reload, Qt::QueuedConnection);
+    explicit QueuedReload(std::function<void()> reload) {
+        connect(this, &QueuedReload::changed, this, std::move(reload), Qt::QueuedConnection);
     }
+    void updatedStocks() override { emit changed(); }
 
-private:
-    QObject *m_receiver;
-    std::function<void()> m_reload;
+signals:
+    void changed();
 };
 
 inline QStringList codesOf(const StockManager &manager) {
@@ -117,9 +115,7 @@ struct Preferences {
     UserDefaults defaults{dir.filePath(QStringLiteral("kabu-ticker.conf"))};
     std::unique_ptr<StockManager> manager;
     RecordingInterval interval;
-    QObject receiver;
-    std::shared_ptr<QueuedReload> delegate =
-        std::make_shared<QueuedReload>(&receiver, [this] { reload(); });
+    std::shared_ptr<QueuedReload> delegate = std::make_shared<QueuedReload>([this] { reload(); });
     QStringList events;
     std::unique_ptr<ConfigWindowController> controller;
 };
