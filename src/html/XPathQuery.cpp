@@ -7,6 +7,7 @@
 #include <memory>
 
 #include <libxml/HTMLparser.h>
+#include <libxml/encoding.h>
 #include <libxml/parser.h>
 #include <libxml/xpath.h>
 
@@ -195,8 +196,21 @@ std::optional<QVariantList> evaluate(xmlDocPtr document, const QString &query, q
     return dictionaries;
 }
 
+// Japanese sites label pages written in Windows code page 932 as Shift_JIS. Strict Shift_JIS
+// stops at the first of CP932's extra characters (髙 of 髙島屋, circled figures) and the rest of
+// the page is lost; CP932 reads every strict Shift_JIS page the same, so it stands in for it.
+void readShiftJisAsCp932() {
+    static const bool registered = [] {
+        for (const char *name : {"SHIFT_JIS", "SHIFT-JIS", "SJIS", "MS_KANJI", "CSSHIFTJIS"})
+            xmlAddEncodingAlias("CP932", name);
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
+
 std::optional<QVariantList> search(const QByteArray &data, const QString &query, ReadMemory read,
                                    int options) {
+    readShiftJisAsCp932();
     // libxml2 takes the size as an int; a larger document must not be parsed truncated.
     if (data.size() > std::numeric_limits<int>::max())
         return fail("Unable to parse.");

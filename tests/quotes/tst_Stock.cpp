@@ -55,10 +55,11 @@ QByteArray pageBytes(const Page &page) {
     return (html + QStringLiteral("</body></html>")).toUtf8();
 }
 
-QByteArray encoded(const QByteArray &utf8Html, const char *charset) {
+// The page declares one charset and is written in another, as a site's Windows-made pages are.
+QByteArray encoded(const QByteArray &utf8Html, const char *declared, const char *charset) {
     QString html = QString::fromUtf8(utf8Html);
     html.replace(QStringLiteral("charset=\"utf-8\""),
-                 QStringLiteral("charset=\"%1\"").arg(charset));
+                 QStringLiteral("charset=\"%1\"").arg(QLatin1String(declared)));
     const icu::UnicodeString text(reinterpret_cast<const UChar *>(html.utf16()),
                                   static_cast<int32_t>(html.size()));
     QByteArray bytes(text.length() * 4 + 16, '\0');
@@ -425,19 +426,29 @@ private slots:
     }
 
     void encodings_data() {
+        QTest::addColumn<QByteArray>("declared");
         QTest::addColumn<QByteArray>("charset");
-        QTest::newRow("UTF-8") << QByteArray("utf-8");
-        QTest::newRow("Shift_JIS") << QByteArray("Shift_JIS");
-        QTest::newRow("EUC-JP") << QByteArray("EUC-JP");
+        QTest::addColumn<QString>("name");
+        const QString plain = QStringLiteral("株式会社テスト");
+        QTest::newRow("UTF-8") << QByteArray("utf-8") << QByteArray("utf-8") << plain;
+        QTest::newRow("Shift_JIS") << QByteArray("Shift_JIS") << QByteArray("Shift_JIS") << plain;
+        QTest::newRow("EUC-JP") << QByteArray("EUC-JP") << QByteArray("EUC-JP") << plain;
+        // Japanese sites label Windows code page 932 as Shift_JIS; its extra characters (髙 of
+        // 髙島屋, circled figures) must not cut the page off.
+        QTest::newRow("Shift_JIS written as CP932")
+            << QByteArray("Shift_JIS") << QByteArray("windows-31j")
+            << QStringLiteral("株式会社髙島屋①");
     }
     void encodings() {
+        QFETCH(QByteArray, declared);
         QFETCH(QByteArray, charset);
+        QFETCH(QString, name);
         Page page;
-        page.title = QStringLiteral("株式会社テスト\u30101234\u3011の株価");
-        m_server.serve(encoded(pageBytes(page), charset.constData()));
+        page.title = name + QStringLiteral("\u30101234\u3011の株価");
+        m_server.serve(encoded(pageBytes(page), declared.constData(), charset.constData()));
         Stock stock(QStringLiteral("1234"), m_server.baseURL());
         QVERIFY(stock.update());
-        QCOMPARE(stock.name(), QStringLiteral("株式会社テスト"));
+        QCOMPARE(stock.name(), name);
         QCOMPARE(stock.quote(), 1500);
     }
 
