@@ -67,8 +67,9 @@ const QByteArray cp932 = "charset=CP932";
 QByteArray xmllintOutput(const QString &xmllint, const QString &query, QByteArray page,
                          int &exitCode) {
     const bool declaresShiftJis = page.contains(shiftJis);
+    page.replace(shiftJis, cp932);
     QTemporaryFile copy;
-    if (!copy.open() || copy.write(page.replace(shiftJis, cp932)) != page.size() || !copy.flush())
+    if (!copy.open() || copy.write(page) != page.size() || !copy.flush())
         return "cannot write a copy of the page for xmllint";
     // --memory parses through htmlReadMemory as we do; reading the file instead guesses an
     // undeclared encoding differently. Each node is printed followed by a line break; an empty
