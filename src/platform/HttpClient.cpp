@@ -17,6 +17,11 @@ struct CurlMultiCleanup {
 };
 using CurlMulti = std::unique_ptr<CURLM, CurlMultiCleanup>;
 
+struct CurlListFree {
+    void operator()(curl_slist *list) const { curl_slist_free_all(list); }
+};
+using CurlList = std::unique_ptr<curl_slist, CurlListFree>;
+
 // How often an idle transfer looks at the cancel check; libcurl's own progress callback comes
 // only about once a second then, too late for a prompt quit.
 constexpr int kCancelPollMs = 100;
@@ -26,9 +31,25 @@ struct Transfer {
     qint64 maxBodyBytes = 0;
     const std::function<bool()> &cancelled;
     QByteArray body;
+    QMap<QByteArray, QByteArray> headers;
     bool overCap = false;
     bool wasCancelled = false;
 };
+
+// Called once per header line of every response, redirects included; a status line starts a
+// new response, so only the last one's fields are kept.
+size_t receiveHeader(char *data, size_t size, size_t count, void *userData) {
+    auto *transfer = static_cast<Transfer *>(userData);
+    const size_t length = size * count;
+    const QByteArray line = QByteArray(data, static_cast<qsizetype>(length)).trimmed();
+    const qsizetype colon = line.indexOf(':');
+    if (line.startsWith("HTTP/"))
+        transfer->headers.clear();
+    else if (colon > 0)
+        transfer->headers.insert(line.left(colon).trimmed().toLower(),
+                                 line.mid(colon + 1).trimmed());
+    return length;
+}
 
 size_t receiveBody(char *data, size_t size, size_t count, void *userData) {
     auto *transfer = static_cast<Transfer *>(userData);
@@ -60,15 +81,48 @@ template <typename Value> bool setOption(CURL *easy, CURLoption option, Value va
     return curl_easy_setopt(easy, option, value) == CURLE_OK;
 }
 
-HttpResponse failure(QString error, long status = 0) {
+HttpResponse failure(HttpFailure kind, QString error, long status = 0) {
     HttpResponse response;
     response.status = status;
     response.error = std::move(error);
+    response.failure = kind;
     return response;
 }
 
+HttpFailure failureOf(CURLcode result) {
+    switch (result) {
+    case CURLE_UNSUPPORTED_PROTOCOL:
+        return HttpFailure::NotHttp;
+    case CURLE_COULDNT_RESOLVE_HOST:
+        return HttpFailure::HostNotFound;
+    case CURLE_COULDNT_CONNECT:
+        return HttpFailure::ConnectionRefused;
+    case CURLE_OPERATION_TIMEDOUT:
+        return HttpFailure::TimedOut;
+    case CURLE_FILESIZE_EXCEEDED:
+        return HttpFailure::TooLarge;
+    case CURLE_TOO_MANY_REDIRECTS:
+        return HttpFailure::TooManyRedirects;
+    default:
+        return HttpFailure::Other;
+    }
+}
+
+// The caller's fields as libcurl's list; a null list when there are none.
+CurlList headerList(const HttpHeaders &headers) {
+    CurlList list;
+    for (const auto &[name, value] : headers) {
+        curl_slist *longer = curl_slist_append(list.get(), (name + ": " + value).constData());
+        if (!longer)
+            return {};
+        (void)list.release(); // curl_slist_append extended the same list
+        list.reset(longer);
+    }
+    return list;
+}
+
 bool configure(CURL *handle, const QUrl &url, const HttpClient::Options &options,
-               Transfer &transfer, char *errorText) {
+               const curl_slist *requestHeaders, Transfer &transfer, char *errorText) {
     const long stallSeconds = static_cast<long>(options.stallTimeout.count());
     return setOption(handle, CURLOPT_URL, url.toEncoded().constData()) &&
            setOption(handle, CURLOPT_PROTOCOLS_STR, "http,https") &&
@@ -87,6 +141,9 @@ bool configure(CURL *handle, const QUrl &url, const HttpClient::Options &options
            setOption(handle, CURLOPT_ERRORBUFFER, errorText) &&
            setOption(handle, CURLOPT_WRITEFUNCTION, &receiveBody) &&
            setOption(handle, CURLOPT_WRITEDATA, &transfer) &&
+           setOption(handle, CURLOPT_HEADERFUNCTION, &receiveHeader) &&
+           setOption(handle, CURLOPT_HEADERDATA, &transfer) &&
+           setOption(handle, CURLOPT_HTTPHEADER, requestHeaders) &&
            setOption(handle, CURLOPT_XFERINFOFUNCTION, &checkCancelled) &&
            setOption(handle, CURLOPT_XFERINFODATA, &transfer) &&
            setOption(handle, CURLOPT_NOPROGRESS, 0L);
@@ -119,18 +176,21 @@ CURLcode perform(CURL *easy, Transfer &transfer) {
 
 HttpResponse outcome(CURLcode result, long status, Transfer &transfer, const char *errorText) {
     if (transfer.overCap)
-        return failure(QStringLiteral("body larger than %1 bytes").arg(transfer.maxBodyBytes),
+        return failure(HttpFailure::TooLarge,
+                       QStringLiteral("body larger than %1 bytes").arg(transfer.maxBodyBytes),
                        status);
     if (transfer.wasCancelled)
-        return failure(QStringLiteral("cancelled"), status);
+        return failure(HttpFailure::Cancelled, QStringLiteral("cancelled"), status);
     if (result != CURLE_OK)
         return failure(
+            failureOf(result),
             QString::fromUtf8(errorText[0] != '\0' ? errorText : curl_easy_strerror(result)),
             status);
     HttpResponse response;
     response.ok = true;
     response.status = status;
     response.body = std::move(transfer.body);
+    response.headers = std::move(transfer.headers);
     return response;
 }
 
@@ -151,17 +211,19 @@ QByteArray HttpClient::userAgent() {
     return QByteArrayLiteral(KABU_PROGRAM_NAME "/" KABU_VERSION);
 }
 
-HttpResponse HttpClient::get(const QUrl &url) const {
+HttpResponse HttpClient::get(const QUrl &url, const HttpHeaders &requestHeaders) const {
     if (!isFetchable(url))
-        return failure(QStringLiteral("not an http or https URL: %1").arg(url.toString()));
+        return failure(HttpFailure::NotHttp,
+                       QStringLiteral("not an http or https URL: %1").arg(url.toString()));
     globalInit();
     const CurlEasy easy(curl_easy_init());
-    if (!easy)
-        return failure(QStringLiteral("curl_easy_init failed"));
-    Transfer transfer{m_options.maxBodyBytes, m_options.cancelled, {}, false, false};
+    const CurlList headers = headerList(requestHeaders);
+    if (!easy || (!requestHeaders.isEmpty() && !headers))
+        return failure(HttpFailure::Other, QStringLiteral("libcurl could not be set up"));
+    Transfer transfer{m_options.maxBodyBytes, m_options.cancelled, {}, {}, false, false};
     char errorText[CURL_ERROR_SIZE] = {};
-    if (!configure(easy.get(), url, m_options, transfer, errorText))
-        return failure(QStringLiteral("libcurl refused an option"));
+    if (!configure(easy.get(), url, m_options, headers.get(), transfer, errorText))
+        return failure(HttpFailure::Other, QStringLiteral("libcurl refused an option"));
     const CURLcode result = perform(easy.get(), transfer);
     long status = 0;
     curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status);

@@ -4,16 +4,37 @@
 #include <functional>
 
 #include <QByteArray>
+#include <QList>
+#include <QMap>
+#include <QPair>
 #include <QString>
 #include <QUrl>
+
+// Why a request brought no complete body, in the words a user can be told.
+enum class HttpFailure {
+    None,
+    NotHttp,      // not an http or https address, or a redirect to another scheme
+    HostNotFound, // the name did not resolve
+    ConnectionRefused,
+    TimedOut, // the stall or the total limit ran out
+    TooLarge, // the body passed the cap
+    TooManyRedirects,
+    Cancelled,
+    Other, // a broken or reset connection, a malformed answer
+};
+
+using HttpHeaders = QList<QPair<QByteArray, QByteArray>>;
 
 // Blocking HTTP GET over libcurl, as a value: a URL in, an HttpResponse out.
 // Follows redirects, speaks only http and https, and never hangs for long on a dead server.
 struct HttpResponse {
-    bool ok = false; // a complete body arrived (whatever the HTTP status)
-    long status = 0; // last HTTP status seen, 0 when none
-    QByteArray body; // empty unless ok
-    QString error;   // why it failed, for diagnostics only
+    bool ok = false;                         // a complete body arrived (whatever the HTTP status)
+    long status = 0;                         // last HTTP status seen, 0 when none
+    QByteArray body;                         // empty unless ok
+    QString error;                           // why it failed, for diagnostics only
+    HttpFailure failure = HttpFailure::None; // None exactly when ok
+    // The last response's header fields, names in lower case; a repeated field keeps its last.
+    QMap<QByteArray, QByteArray> headers;
 };
 
 class HttpClient {
@@ -32,7 +53,8 @@ public:
     explicit HttpClient(Options options);
 
     // Blocks until the body has arrived or the request failed; safe to call from any thread.
-    HttpResponse get(const QUrl &url) const;
+    // The extra request headers (for conditional requests) go out beside the client's own.
+    HttpResponse get(const QUrl &url, const HttpHeaders &requestHeaders = {}) const;
 
     // libcurl's global set-up; call from main before any thread starts (later calls do nothing).
     static void globalInit();

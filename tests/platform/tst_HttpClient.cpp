@@ -66,6 +66,7 @@ private slots:
     void cancelAbortsPromptly_data();
     void cancelAbortsPromptly();
     void concurrentRequests();
+    void passesHeadersBothWays();
 
 private:
     QUrl url(const QString &path) const { return QUrl(m_http.baseURL() + path); }
@@ -88,6 +89,7 @@ void tst_HttpClient::initTestCase() {
     server.Get("/headers", [this](const httplib::Request &request, httplib::Response &response) {
         std::lock_guard lock(m_headersMutex);
         m_lastHeaders = request.headers;
+        response.set_header("ETag", "\"v1\"");
         response.set_content("seen", "text/plain");
     });
     // octet-stream keeps httplib from compressing these bodies on its own.
@@ -196,6 +198,7 @@ void tst_HttpClient::boundsRedirects() {
     const HttpResponse response = HttpClient().get(url(path));
     QCOMPARE(response.ok, ok);
     QCOMPARE(response.body, ok ? QByteArray("arrived") : QByteArray());
+    QCOMPARE(response.failure, ok ? HttpFailure::None : HttpFailure::TooManyRedirects);
 }
 
 void tst_HttpClient::rejectsUnfetchableUrl_data() {
@@ -215,6 +218,7 @@ void tst_HttpClient::rejectsUnfetchableUrl() {
     QCOMPARE(response.status, 0);
     QVERIFY(response.body.isEmpty());
     QVERIFY(!response.error.isEmpty());
+    QCOMPARE(response.failure, HttpFailure::NotHttp);
 }
 
 void tst_HttpClient::capsBodyAfterDecompression_data() {
@@ -236,6 +240,7 @@ void tst_HttpClient::capsBodyAfterDecompression() {
     const HttpResponse response = HttpClient(options).get(url(path));
     QCOMPARE(response.ok, ok);
     QCOMPARE(response.body.size(), ok ? 1000 : 0);
+    QCOMPARE(response.failure, ok ? HttpFailure::None : HttpFailure::TooLarge);
 }
 
 // What a broken or hostile server does to an update is tested at the Stock level.
@@ -269,6 +274,7 @@ void tst_HttpClient::givesUpAtTotalTimeout() {
     const qint64 elapsed = timer.elapsed();
     QVERIFY(!response.ok);
     QVERIFY(response.body.isEmpty());
+    QCOMPARE(response.failure, HttpFailure::TimedOut);
     QVERIFY2(elapsed >= 1900 && elapsed < 6000, qPrintable(QString::number(elapsed)));
 }
 
@@ -290,6 +296,7 @@ void tst_HttpClient::cancelAbortsPromptly() {
     const qint64 elapsed = timer.elapsed();
     QVERIFY(!response.ok);
     QVERIFY(response.body.isEmpty());
+    QCOMPARE(response.failure, HttpFailure::Cancelled);
     // Quitting waits for this: the check is polled every tenth of a second.
     QVERIFY2(elapsed < 800, qPrintable(QString::number(elapsed)));
 }
@@ -311,6 +318,24 @@ void tst_HttpClient::concurrentRequests() {
     for (std::thread &thread : threads)
         thread.join();
     QCOMPARE(successes, std::vector<int>(threadCount, requestsEach));
+}
+
+// Conditional requests need the caller's fields out and the last response's fields back, also
+// behind a redirect.
+void tst_HttpClient::passesHeadersBothWays() {
+    const HttpResponse direct =
+        HttpClient().get(url(QStringLiteral("/headers")), {{"If-None-Match", "\"v0\""}});
+    QVERIFY2(direct.ok, qPrintable(direct.error));
+    QCOMPARE(direct.headers.value("etag"), QByteArray("\"v1\""));
+    {
+        std::lock_guard lock(m_headersMutex);
+        const auto sent = m_lastHeaders.find("If-None-Match");
+        QVERIFY(sent != m_lastHeaders.end());
+        QCOMPARE(QByteArray::fromStdString(sent->second), QByteArray("\"v0\""));
+    }
+    const HttpResponse redirected = HttpClient().get(url(QStringLiteral("/redirect/302")));
+    QVERIFY2(redirected.ok, qPrintable(redirected.error));
+    QVERIFY(!redirected.headers.contains("location"));
 }
 
 QTEST_GUILESS_MAIN(tst_HttpClient)
