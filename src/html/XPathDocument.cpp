@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "XPathQuery.h"
+#include "XPathTree.h"
 
 XPathDocument::XPathDocument(QByteArray data, bool isXML)
     : m_data(std::move(data))
@@ -22,19 +22,10 @@ XPathDocument XPathDocument::documentWithXMLData(QByteArray data) {
 
 QList<std::shared_ptr<XPathElement>>
 XPathDocument::searchWithXPathQuery(const QString &query) const {
-    const std::optional<QVariantList> nodes = m_isXML ? XPathQuery::XmlXPathSearch(m_data, query)
-                                                      : XPathQuery::HtmlXPathSearch(m_data, query);
-    QList<std::shared_ptr<XPathElement>> elements;
-    if (!nodes)
-        return elements;
-    elements.reserve(nodes->size());
-    for (const QVariant &node : *nodes)
-        elements.append(XPathElement::elementWithNode(node.toMap()));
-    return elements;
+    return XPathTree(*this).searchWithXPathQuery(query);
 }
 
 std::shared_ptr<XPathElement>
 XPathDocument::peekAtSearchWithXPathQuery(const QString &query) const {
-    const QList<std::shared_ptr<XPathElement>> elements = searchWithXPathQuery(query);
-    return elements.isEmpty() ? nullptr : elements.first();
+    return XPathTree(*this).peekAtSearchWithXPathQuery(query);
 }

@@ -9,7 +9,8 @@
 #include "XPathElement.h"
 
 // The bytes of one HTML or XML page and the XPath searches over them.
-// Keeps no parsed tree: every search parses afresh and returns plain values.
+// Keeps no parsed tree: every search parses afresh and returns plain values (XPathTree parses
+// once for several searches).
 class XPathDocument {
 public:
     XPathDocument(QByteArray data, bool isXML);
@@ -23,6 +24,7 @@ public:
     std::shared_ptr<XPathElement> peekAtSearchWithXPathQuery(const QString &query) const;
 
     const QByteArray &data() const { return m_data; }
+    bool isXML() const { return m_isXML; }
 
 private:
     QByteArray m_data;

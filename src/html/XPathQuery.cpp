@@ -22,13 +22,9 @@ using namespace NodeDictionary;
 template <auto release> struct Releaser {
     template <typename T> void operator()(T *object) const { release(object); }
 };
-using DocumentHandle = std::unique_ptr<xmlDoc, Releaser<xmlFreeDoc>>;
 using ContextHandle = std::unique_ptr<xmlXPathContext, Releaser<xmlXPathFreeContext>>;
 using ResultHandle = std::unique_ptr<xmlXPathObject, Releaser<xmlXPathFreeObject>>;
 using BufferHandle = std::unique_ptr<xmlBuffer, Releaser<xmlBufferFree>>;
-
-using ReadMemory = xmlDocPtr (*)(const char *buffer, int size, const char *url,
-                                 const char *encoding, int options);
 
 // Every converted node carries its whole subtree's markup, so nested matches repeat it over and
 // over: a small page of deeply nested tables converts to gigabytes. A search may convert the
@@ -37,7 +33,6 @@ using ReadMemory = xmlDocPtr (*)(const char *buffer, int size, const char *url,
 // for a page whose few nodes are huge (each counted in its markup and in its text).
 constexpr qint64 kConvertedCharactersBase = 16 * 1024 * 1024;
 constexpr qint64 kConvertedCharactersPerByte = 4;
-constexpr qint64 kUnlimited = std::numeric_limits<qint64>::max();
 
 std::optional<QVariantMap> convert(xmlNodePtr node, QVariantMap *parent, bool isAttributeValue,
                                    qint64 &budget);
@@ -135,8 +130,8 @@ void addRaw(QVariantMap &dictionary, xmlNode *node, qint64 &budget) {
                                                     buffer->use));
 }
 
-// NodeDictionaryFromNode, charging what it decodes to `budget`; once that is spent the result is
-// incomplete and only fit to be thrown away.
+// One node and its subtree as a NodeDictionary, charging what it decodes to `budget`; once that
+// is spent the result is incomplete and only fit to be thrown away.
 std::optional<QVariantMap> convert(xmlNodePtr node, QVariantMap *parent, bool isAttributeValue,
                                    qint64 &budget) {
     if (budget < 0)
@@ -208,41 +203,43 @@ void readShiftJisAsCp932() {
     Q_UNUSED(registered);
 }
 
-std::optional<QVariantList> search(const QByteArray &data, const QString &query, ReadMemory read,
-                                   int options) {
-    readShiftJisAsCp932();
-    // libxml2 takes the size as an int; a larger document must not be parsed truncated.
-    if (data.size() > std::numeric_limits<int>::max())
-        return fail("Unable to parse.");
-    const DocumentHandle document(
-        read(data.constData(), static_cast<int>(data.size()), "", nullptr, options));
-    if (!document)
-        return fail("Unable to parse.");
-    return evaluate(document.get(), query,
-                    kConvertedCharactersBase + kConvertedCharactersPerByte * data.size());
-}
-
 } // namespace
 
 namespace XPathQuery {
 
+void DocumentRelease::operator()(xmlDocPtr document) const {
+    xmlFreeDoc(document);
+}
+
+Document ParseDocument(const QByteArray &data, bool isXML) {
+    readShiftJisAsCp932();
+    Document document;
+    // libxml2 takes the size as an int; a larger document must not be parsed truncated.
+    if (data.size() <= std::numeric_limits<int>::max()) {
+        const int size = static_cast<int>(data.size());
+        document.reset(isXML ? xmlReadMemory(data.constData(), size, "", nullptr, XML_PARSE_RECOVER)
+                             : htmlReadMemory(data.constData(), size, "", nullptr,
+                                              HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING));
+    }
+    if (!document)
+        fail("Unable to parse.");
+    return document;
+}
+
 std::optional<QVariantList> HtmlXPathSearch(const QByteArray &data, const QString &query) {
-    return search(data, query, htmlReadMemory, HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING);
+    const Document document = ParseDocument(data, false);
+    return document ? RunXPathOnDocument(document.get(), query, data.size()) : std::nullopt;
 }
 
 std::optional<QVariantList> XmlXPathSearch(const QByteArray &data, const QString &query) {
-    return search(data, query, xmlReadMemory, XML_PARSE_RECOVER);
+    const Document document = ParseDocument(data, true);
+    return document ? RunXPathOnDocument(document.get(), query, data.size()) : std::nullopt;
 }
 
-std::optional<QVariantList> RunXPathOnDocument(xmlDocPtr document, const QString &query) {
-    // A document parsed elsewhere has no byte count to measure its budget by.
-    return evaluate(document, query, kConvertedCharactersBase);
-}
-
-std::optional<QVariantMap> NodeDictionaryFromNode(xmlNodePtr node, QVariantMap *parent,
-                                                  bool isAttributeValue) {
-    qint64 budget = kUnlimited;
-    return convert(node, parent, isAttributeValue, budget);
+std::optional<QVariantList> RunXPathOnDocument(xmlDocPtr document, const QString &query,
+                                               qsizetype pageBytes) {
+    return evaluate(document, query,
+                    kConvertedCharactersBase + kConvertedCharactersPerByte * pageBytes);
 }
 
 } // namespace XPathQuery

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 
 #include <QByteArray>
@@ -13,11 +14,18 @@
 // NodeDictionary values (QVariantMap). std::nullopt stands for a failed step.
 namespace XPathQuery {
 
+struct DocumentRelease {
+    void operator()(xmlDocPtr document) const;
+};
+using Document = std::unique_ptr<xmlDoc, DocumentRelease>;
+
+// Null, after logging why, when the bytes make no document.
+Document ParseDocument(const QByteArray &data, bool isXML);
 std::optional<QVariantList> HtmlXPathSearch(const QByteArray &data, const QString &query);
 std::optional<QVariantList> XmlXPathSearch(const QByteArray &data, const QString &query);
-// Also fails when the matched nodes would convert to more markup than any real page holds.
-std::optional<QVariantList> RunXPathOnDocument(xmlDocPtr document, const QString &query);
-std::optional<QVariantMap> NodeDictionaryFromNode(xmlNodePtr node, QVariantMap *parent,
-                                                  bool isAttributeValue);
+// Also fails when the matched nodes would convert to more markup than a page of `pageBytes`
+// could hold; a document parsed elsewhere, without its byte count, gets the allowance of any page.
+std::optional<QVariantList> RunXPathOnDocument(xmlDocPtr document, const QString &query,
+                                               qsizetype pageBytes = 0);
 
 } // namespace XPathQuery

@@ -16,6 +16,7 @@
 #include "Clock.h"
 #include "Whitespace.h"
 #include "XPathDocument.h"
+#include "XPathTree.h"
 
 namespace {
 
@@ -179,7 +180,8 @@ bool Stock::update(const HttpClient &client) {
 }
 
 bool Stock::updateWithPage(const QByteArray &body) {
-    const XPathDocument document = XPathDocument::documentWithHTMLData(body);
+    // One parse serves the three searches.
+    const XPathTree document(XPathDocument::documentWithHTMLData(body));
 
     const auto title = document.peekAtSearchWithXPathQuery(kTitleQuery);
     const QString titleText = title ? title->text() : QString();
