@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <initializer_list>
 
 #include <QAction>
 #include <QCoreApplication>
@@ -10,36 +11,24 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
-#include <QParallelAnimationGroup>
-#include <QPropertyAnimation>
 
 #include "ConfigStockTableController.h"
 #include "ConfigWindowController.h"
+#include "PriceDirection.h"
 #include "StatusBar.h"
 #include "StatusTrayIcon.h"
 #include "StatusView.h"
 #include "Stock.h"
 #include "StockManager.h"
+#include "TickerStrip.h"
 #include "UserDefaults.h"
 #include "ui_StatusViewController.h"
 
 namespace {
 
 constexpr std::chrono::milliseconds kTickInterval{5000};
-constexpr int kSlideMilliseconds = 750;
 constexpr double kDefaultInterval = 10.0;
 constexpr double kMinimumInterval = 5.0;
-
-// Created on first use and kept for the life of the process.
-const QColor &upColour() {
-    static const QColor colour = QColor::fromRgbF(0.0f, 0.45f, 0.0f);
-    return colour;
-}
-
-const QColor &downColour() {
-    static const QColor colour = QColor::fromRgbF(0.77f, 0.1f, 0.1f);
-    return colour;
-}
 
 void setTextColour(QLabel *label, const QColor &colour) {
     QPalette palette = label->palette();
@@ -103,11 +92,7 @@ StatusViewController::StatusViewController(StockManager &stockManager, UserDefau
     m_trayIcon = std::make_unique<StatusTrayIcon>(m_statusMenu.get(), m_ui->titleLabel->text());
 }
 
-StatusViewController::~StatusViewController() {
-    // Deleting a running slide does not finish it, so it cannot call back into a controller
-    // whose members are already gone.
-    delete m_slide;
-}
+StatusViewController::~StatusViewController() = default;
 
 double StatusViewController::intervalSecond() const {
     return m_intervalSecond;
@@ -150,6 +135,9 @@ void StatusViewController::loadView() {
     // Until the first tick the title stands in for the ticker.
     m_ui->itemViewA->hide();
     m_ui->itemViewB->hide();
+    nameView();
+    m_ui->strip->setSlotViews(m_ui->itemViewA, m_ui->itemViewB);
+    connect(m_ui->strip, &TickerStrip::slideFinished, this, &StatusViewController::animationDidEnd);
     m_view->setDelegate(this);
     connect(&m_ticker, &QTimer::timeout, this, &StatusViewController::loadItem);
     m_ticker.start(kTickInterval);
@@ -169,6 +157,7 @@ void StatusViewController::reserveSpace() {
                                m_ui->itemViewA->minimumSizeHint().width());
     const int height = m_statusItem->thickness();
     m_view->setFixedSize(width, height);
+    m_ui->strip->setGeometry(0, 0, width, height);
     m_ui->titleView->setGeometry(0, 0, width, height);
     m_ui->itemViewA->setGeometry(0, 0, width, height);
     m_ui->itemViewB->setGeometry(0, height, width, height);
@@ -221,6 +210,7 @@ void StatusViewController::loadItem() {
     m_ui->titleView->setVisible(empty);
     m_ui->itemViewA->setVisible(!empty);
     m_ui->itemViewB->setVisible(!empty);
+    nameView();
     if (empty)
         m_trayIcon->setToolTip(m_ui->titleLabel->text());
     if (empty || m_view->highlighted())
@@ -234,39 +224,32 @@ void StatusViewController::loadItem() {
 // A step never overlaps a slide: the previous one is brought to its end first, so the slots
 // are back in their places before new texts go in.
 void StatusViewController::finishSlide() {
-    if (m_slide && m_slide->state() == QAbstractAnimation::Running)
-        m_slide->setCurrentTime(m_slide->totalDuration());
+    m_ui->strip->finishSlide();
 }
 
 void StatusViewController::showInIncomingSlot(const Stock &stock) {
+    QWidget *slot = m_isItemViewA ? m_ui->itemViewB : m_ui->itemViewA;
     QLabel *code = m_isItemViewA ? m_ui->codeB : m_ui->codeA;
     QLabel *quote = m_isItemViewA ? m_ui->quoteB : m_ui->quoteA;
     code->setText(stock.code());
     quote->setText(stock.quoteToFormat());
-    setTextColour(quote, stock.quote() < stock.prev_close() ? downColour() : upColour());
+    setTextColour(quote, priceColour(stock));
+    slot->setAccessibleName(spokenQuote(stock));
+    m_ui->strip->renderSlot(slot);
     m_trayIcon->showStock(stock);
 }
 
+// Both slots move up by the view's height: the strip slides their pictures and moves the
+// widgets, which screen readers follow, once at the end.
 void StatusViewController::animateItemView() {
-    const QPoint up(0, -m_view->height());
-    auto *slide = new QParallelAnimationGroup(this);
-    for (QWidget *slot : {m_ui->itemViewA, m_ui->itemViewB}) {
-        auto *move = new QPropertyAnimation(slot, "pos");
-        move->setDuration(kSlideMilliseconds);
-        move->setEasingCurve(QEasingCurve::InOutQuad);
-        move->setStartValue(slot->pos());
-        move->setEndValue(slot->pos() + up);
-        slide->addAnimation(move);
-    }
-    connect(slide, &QAbstractAnimation::finished, this, &StatusViewController::animationDidEnd);
-    m_slide = slide;
-    slide->start(QAbstractAnimation::DeleteWhenStopped);
+    m_ui->strip->slideUp();
 }
 
 void StatusViewController::animationDidEnd() {
     QWidget *outgoing = m_isItemViewA ? m_ui->itemViewA : m_ui->itemViewB;
     m_isItemViewA = !m_isItemViewA;
     outgoing->move(outgoing->x(), m_view->height());
+    nameView();
 }
 
 void StatusViewController::browseStock(QAction *item) {
@@ -295,8 +278,19 @@ void StatusViewController::menuDidClose() {
 
 // The price labels are left out: they keep their up and down colours on the highlight.
 void StatusViewController::setLabelRole(QPalette::ColorRole role) {
-    for (QLabel *label : {m_ui->codeB, m_ui->codeA, m_ui->titleLabel})
+    for (QLabel *label :
+         std::initializer_list<QLabel *>{m_ui->codeB, m_ui->codeA, m_ui->titleLabel})
         label->setForegroundRole(role);
+    m_ui->strip->renderSlots();
+}
+
+// Screen readers hear the strip as it reads: the title, or the security on show.
+void StatusViewController::nameView() {
+    const QWidget *shown = m_isItemViewA ? m_ui->itemViewA : m_ui->itemViewB;
+    const QString name =
+        m_ui->titleView->isHidden() ? shown->accessibleName() : m_ui->titleLabel->text();
+    if (name != m_view->accessibleName())
+        m_view->setAccessibleName(name);
 }
 
 void StatusViewController::popUpStatusMenu() {

@@ -6,7 +6,6 @@
 #include <QMetaType>
 #include <QObject>
 #include <QPalette>
-#include <QPointer>
 #include <QTimer>
 
 #include "IntervalSetting.h"
@@ -16,7 +15,6 @@
 class QAction;
 class QMenu;
 class QMouseEvent;
-class QParallelAnimationGroup;
 class ConfigWindowController;
 class StatusBar;
 class StatusTrayIcon;
@@ -74,6 +72,7 @@ private:
     void finishSlide();
     void showInIncomingSlot(const Stock &stock);
     void setLabelRole(QPalette::ColorRole role);
+    void nameView();
 
     // The index in the watch list of the security shown last, one for the whole process:
     // -1 before the first step, never reset.
@@ -91,7 +90,6 @@ private:
     std::unique_ptr<StatusTrayIcon> m_trayIcon;
     const StaleQuoteMarker m_staleQuoteMarker{*this};
     QTimer m_ticker;
-    QPointer<QParallelAnimationGroup> m_slide;
     bool m_isItemViewA = true;
 };
 

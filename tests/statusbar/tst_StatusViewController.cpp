@@ -1,14 +1,15 @@
 #include <memory>
 #include <utility>
 
+#include <QAccessible>
 #include <QAction>
 #include <QDesktopServices>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
-#include <QParallelAnimationGroup>
 #include <QSlider>
 #include <QTableView>
+#include <QTimeLine>
 #include <QtTest>
 
 #include "Clock.h"
@@ -62,6 +63,20 @@ QColor applicationColour(const QLabel *label, QPalette::ColorRole role) {
     return QGuiApplication::palette().color(label->palette().currentColorGroup(), role);
 }
 
+// Whether the middle picture shows the one before moved up by less than its height, with the
+// one after rising directly below it.
+bool isBetween(const QImage &middle, const QImage &before, const QImage &after) {
+    const int width = middle.width();
+    const int height = middle.height();
+    for (int shift = 1; shift < height; ++shift) {
+        const int rest = height - shift;
+        if (middle.copy(0, 0, width, rest) == before.copy(0, shift, width, rest) &&
+            middle.copy(0, rest, width, shift) == after.copy(0, 0, width, shift))
+            return true;
+    }
+    return false;
+}
+
 // A controller over a throw-away settings file whose watch list holds the given codes.
 struct Ticker {
     explicit Ticker(const QStringList &codes) {
@@ -74,18 +89,18 @@ struct Ticker {
         return controller->view()->findChild<T *>(QLatin1String(name));
     }
     bool shows(const char *name) const { return outlet(name)->isVisibleTo(controller->view()); }
-    QParallelAnimationGroup *slide() const {
-        for (auto *group : controller->findChildren<QParallelAnimationGroup *>()) {
-            if (group->state() == QAbstractAnimation::Running)
-                return group;
-        }
-        return nullptr;
+    QTimeLine *slide() const {
+        auto *timeLine = controller->view()->findChild<QTimeLine *>();
+        return timeLine->state() == QTimeLine::Running ? timeLine : nullptr;
     }
     bool finishSlide() const {
-        QParallelAnimationGroup *running = slide();
+        QTimeLine *running = slide();
         if (running)
-            running->setCurrentTime(running->totalDuration());
+            running->setCurrentTime(running->duration());
         return running && !slide();
+    }
+    QImage picture() const {
+        return controller->view()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     }
     bool slotAOnShow() const { return outlet("itemViewA")->pos() == QPoint(0, 0); }
     QLabel *shownCode() const { return outlet<QLabel>(slotAOnShow() ? "codeA" : "codeB"); }
@@ -105,6 +120,53 @@ struct Ticker {
     std::unique_ptr<StockManager> manager;
     std::unique_ptr<StatusViewController> controller;
 };
+
+// How plain labels with the shown slot's texts, colours and places paint on the view's background.
+QImage asLabelsPaint(const Ticker &t) {
+    const QWidget *view = t.controller->view();
+    QWidget reference;
+    reference.resize(view->size());
+    QPalette background;
+    background.setColor(QPalette::Window,
+                        t.controller->view()->highlighted()
+                            ? QGuiApplication::palette().color(QPalette::Highlight)
+                            : view->palette().color(QPalette::Window));
+    reference.setPalette(background);
+    for (const QLabel *label : {t.shownCode(), t.shownQuote()}) {
+        auto *copy = new QLabel(label->text(), &reference);
+        copy->setGeometry(QRect(label->mapTo(view, QPoint()), label->size()));
+        copy->setAlignment(label->alignment());
+        QPalette palette;
+        palette.setColor(label->foregroundRole(), textColour(label));
+        copy->setPalette(palette);
+        copy->setForegroundRole(label->foregroundRole());
+    }
+    return reference.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+bool hasColour(const QImage &image, const QColor &colour) {
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) == colour.rgb())
+                return true;
+        }
+    }
+    return false;
+}
+
+// The texts of the labels a screen reader finds within the bounds, in tree order.
+QStringList textsInSight(QAccessibleInterface *node, const QRect &bounds) {
+    QStringList texts;
+    for (int i = 0; i < node->childCount(); ++i) {
+        QAccessibleInterface *child = node->child(i);
+        if (child->state().invisible)
+            continue;
+        if (child->role() == QAccessible::StaticText && bounds.contains(child->rect()))
+            texts << child->text(QAccessible::Name);
+        texts << textsInSight(child, bounds);
+    }
+    return texts;
+}
 
 // Stands in for the desktop's browser.
 class UrlRecorder : public QObject {
@@ -223,10 +285,12 @@ private slots:
         for (QWidget *incoming : {b, a, b}) {
             QWidget *outgoing = incoming == a ? b : a;
             t.controller->loadItem();
-            t.slide()->setCurrentTime(t.slide()->totalDuration() / 2);
-            QVERIFY(outgoing->y() < 0 && outgoing->y() > -height);
-            QCOMPARE(incoming->y(), outgoing->y() + height);
+            const QImage before = t.picture();
+            t.slide()->setCurrentTime(t.slide()->duration() / 2);
+            const QImage middle = t.picture();
             QVERIFY(t.finishSlide());
+            QVERIFY(before != t.picture());
+            QVERIFY(isBetween(middle, before, t.picture()));
             QCOMPARE(incoming->geometry(), onShow);
             QCOMPARE(outgoing->geometry(), onShow.translated(0, height));
         }
@@ -334,6 +398,74 @@ private slots:
             }
             QCOMPARE(textColour(quoteA), kDown);
             QCOMPARE(textColour(quoteB), kUp);
+        }
+    }
+
+    void slideEndsPaintedAsLabels_data() {
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<QString>("prevClose");
+        QTest::addColumn<bool>("menuOpen");
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("up") << "1,500"
+                            << "1,450" << false << kUp;
+        QTest::newRow("down") << "1,450"
+                              << "1,500" << false << kDown;
+        QTest::newRow("down, menu open") << "1,450"
+                                         << "1,500" << true << kDown;
+    }
+    void slideEndsPaintedAsLabels() {
+        QFETCH(QString, price);
+        QFETCH(QString, prevClose);
+        QFETCH(bool, menuOpen);
+        QFETCH(QColor, colour);
+        Ticker t({"1234"});
+        QVERIFY(t.stock(0)->updateWithPage(quotePage("1234", "Example", price, prevClose)));
+        for (int i = 0; i < 2; ++i) {
+            t.tick(1);
+            if (menuOpen)
+                t.controller->menuWillOpen();
+            QCOMPARE(t.picture(), asLabelsPaint(t));
+            QVERIFY(hasColour(t.picture(), colour));
+            t.controller->menuDidClose();
+        }
+    }
+
+    void screenReadersReadWhatIsShown_data() {
+        QTest::addColumn<QStringList>("codes");
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<QString>("prevClose");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("texts");
+        const QStringList code{"7203"};
+        QTest::newRow("up") << code << "2,345"
+                            << "2,300"
+                            << "7203 2,345円 上昇" << QStringList{"7203", "2,345"};
+        QTest::newRow("down") << code << "2,345"
+                              << "2,400"
+                              << "7203 2,345円 下落" << QStringList{"7203", "2,345"};
+        QTest::newRow("unchanged") << code << "2,345"
+                                   << "2,345"
+                                   << "7203 2,345円 変わらず" << QStringList{"7203", "2,345"};
+        QTest::newRow("never fetched")
+            << code << QString() << QString() << "7203 未取得" << QStringList{"7203", "-"};
+        QTest::newRow("empty list") << QStringList() << QString() << QString() << "Kabu Ticker"
+                                    << QStringList{"Kabu Ticker"};
+    }
+    void screenReadersReadWhatIsShown() {
+        QFETCH(QStringList, codes);
+        QFETCH(QString, price);
+        QFETCH(QString, prevClose);
+        QFETCH(QString, name);
+        QFETCH(QStringList, texts);
+        Ticker t(codes);
+        if (!price.isNull())
+            QVERIFY(t.stock(0)->updateWithPage(quotePage("7203", "Toyota", price, prevClose)));
+        for (int i = 0; i < 2; ++i) {
+            t.tick(1);
+            QAccessibleInterface *view =
+                QAccessible::queryAccessibleInterface(t.controller->view());
+            QCOMPARE(view->text(QAccessible::Name), name);
+            QCOMPARE(textsInSight(view, view->rect()), texts);
         }
     }
 
