@@ -2,7 +2,8 @@
 # The idle budget, measured from outside: the ticker with ten securities against the simulator,
 # beside a minimal Qt program that shows one label, both under one Xvfb. Prints the time from
 # start to the window on screen, the average CPU share of one core over two periods (the first
-# with the first refresh pass) and the peak resident memory of each.
+# with the first refresh pass) and the peak resident memory of each, then the two budget lines:
+# `idle CPU = X %` (the ticker over the second period) and `peak RSS ratio = X` (ticker ÷ label).
 # usage: bench/idle.sh [BUILD_DIR] [SECONDS]   (after building kabu-ticker, quotesim, minimal-label)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -112,5 +113,9 @@ row "" kabu-ticker minimal-label budget
 row "start to window on screen, median of 5 ms" "$ticker_start" "$label_start" "< 500"
 row "CPU % of one core, first ${seconds} s (1st pass)" "${cpu[0]}" "${cpu[1]}" "< 0.5"
 row "CPU % of one core, next ${seconds} s (ticking)" "${cpu[2]}" "${cpu[3]}" "< 0.5"
-row "peak resident memory MiB" "$(mib "$(peak_kib "$ticker_pid")")" \
-  "$(mib "$(peak_kib "$label_pid")")" "< 80"
+ticker_peak=$(peak_kib "$ticker_pid")
+label_peak=$(peak_kib "$label_pid")
+row "peak resident memory MiB" "$(mib "$ticker_peak")" "$(mib "$label_peak")" "< 80"
+echo
+echo "idle CPU = ${cpu[2]} %"
+awk -v t="$ticker_peak" -v l="$label_peak" 'BEGIN { printf "peak RSS ratio = %.2f\n", t / l }'
