@@ -7,23 +7,13 @@
 # usage: bench/idle.sh [BUILD_DIR] [SECONDS]   (after building kabu-ticker, quotesim, minimal-label)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-# shellcheck source=scripts/x11-session.sh
-source scripts/x11-session.sh
+# shellcheck source=bench/ticker-session.sh
+source bench/ticker-session.sh
 
 build=$(realpath "${1:-build}")
 seconds=${2:-60}
-base=$(sed -n 's/^QUOTE_SITE_BASE_URL:STRING=//p' "$build/CMakeCache.txt")
-if [[ ! "$base" =~ ^http://127\.0\.0\.1:([0-9]+)$ ]]; then
-  echo "idle.sh: built for the quote site $base; the benchmark needs the simulator on loopback" >&2
-  exit 1
-fi
-port=${BASH_REMATCH[1]}
-
-# As root, a loopback of its own, where the site's fixed port is surely free.
-if [ -z "${KABU_BENCH_NETNS:-}" ] && [ "$(id -u)" -eq 0 ] && unshare -n true 2>/dev/null; then
-  KABU_BENCH_NETNS=1 exec unshare -n -- "$BASH" "$0" "$build" "$seconds"
-fi
-[ -z "${KABU_BENCH_NETNS:-}" ] || ip link set lo up
+port=$(bench_site_port "$build")
+bench_private_loopback "$0" "$build" "$seconds"
 
 work=$(mktemp -d)
 ticker_pid=""
@@ -31,21 +21,7 @@ label_pid=""
 KABU_SIM_PID=""
 KABU_XVFB_PID=""
 trap 'kabu_stop "$ticker_pid" "$label_pid" "$KABU_SIM_PID" "$KABU_XVFB_PID"; rm -rf "$work"' EXIT
-
-export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_RUNTIME_DIR=$work/runtime
-mkdir -p "$XDG_CONFIG_HOME/kabu-ticker" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-printf '[General]\nKEY_CODES=%s\n' \
-  "7203, 6758, 9984, 7974, 8306, 9432, 6501, 6861, 8035, 4063" \
-  >"$XDG_CONFIG_HOME/kabu-ticker/kabu-ticker.conf"
-
-if kabu_port_free "$port"; then
-  kabu_start_quotesim "$build/tools/quotesim/quotesim" "$port" "$work"
-else
-  echo "note: port $port is taken; measuring against the quote site already listening there"
-fi
-kabu_start_xvfb "$work"
-export QT_QPA_PLATFORM=xcb
+bench_start_session "$build" "$port" "$work"
 
 # launch PROGRAM CLASS: starts it and prints "PID MILLISECONDS", the time until a window of the
 # class is on screen (polled, so a few milliseconds late at most).
