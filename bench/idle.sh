@@ -10,18 +10,7 @@ cd "$(dirname "$0")/.."
 # shellcheck source=bench/ticker-session.sh
 source bench/ticker-session.sh
 
-build=$(realpath "${1:-build}")
-seconds=${2:-60}
-port=$(bench_site_port "$build")
-bench_private_loopback "$0" "$build" "$seconds"
-
-work=$(mktemp -d)
-ticker_pid=""
-label_pid=""
-KABU_SIM_PID=""
-KABU_XVFB_PID=""
-trap 'kabu_stop "$ticker_pid" "$label_pid" "$KABU_SIM_PID" "$KABU_XVFB_PID"; rm -rf "$work"' EXIT
-bench_start_session "$build" "$port" "$work"
+bench_begin "$0" "$@"
 
 # launch PROGRAM CLASS: starts it and prints "PID MILLISECONDS", the time until a window of the
 # class is on screen (polled, so a few milliseconds late at most).
@@ -71,7 +60,9 @@ ticker_start=$(median_start "$ticker" kabu-ticker)
 label_start=$(median_start "$label" minimal-label)
 
 read -r ticker_pid _ < <(launch "$ticker" kabu-ticker)
+bench_pids+=("$ticker_pid")
 read -r label_pid _ < <(launch "$label" minimal-label)
+bench_pids+=("$label_pid")
 # The first period holds the first refresh pass (ten fetches a second apart); the second only
 # the ticking, as most of the ten minutes between passes do.
 cpu=()

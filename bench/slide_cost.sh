@@ -8,21 +8,12 @@ cd "$(dirname "$0")/.."
 # shellcheck source=bench/ticker-session.sh
 source bench/ticker-session.sh
 
-build=$(realpath "${1:-build}")
-seconds=${2:-60}
-port=$(bench_site_port "$build")
-bench_private_loopback "$0" "$build" "$seconds"
-
-work=$(mktemp -d)
-ticker_pid=""
-KABU_SIM_PID=""
-KABU_XVFB_PID=""
-trap 'kabu_stop "$ticker_pid" "$KABU_SIM_PID" "$KABU_XVFB_PID"; rm -rf "$work"' EXIT
-bench_start_session "$build" "$port" "$work"
+bench_begin "$0" "$@"
 
 valgrind --tool=callgrind --instr-atstart=no --callgrind-out-file="$work/callgrind.out" \
   "$build/src/app/kabu-ticker" >"$work/ticker.log" 2>&1 &
 ticker_pid=$!
+bench_pids+=("$ticker_pid")
 # Ten fetches a second apart, slowed down by the emulation.
 sleep 60
 callgrind_control -i on "$ticker_pid" >/dev/null 2>&1

@@ -1,4 +1,4 @@
-# shellcheck shell=bash disable=SC2034 # work and the pids are the callers' to read
+# shellcheck shell=bash disable=SC2034 # build, seconds and work are the callers' to read
 # Sourced by the benchmarks that run the ticker from outside: ten securities against the quote-site
 # simulator, a throw-away home and an Xvfb of their own. Callers kill what it starts.
 # shellcheck source=scripts/x11-session.sh
@@ -39,4 +39,21 @@ bench_start_session() {
   fi
   kabu_start_xvfb "$3"
   export QT_QPA_PLATFORM=xcb
+}
+
+# bench_begin SCRIPT [BUILD_DIR] [SECONDS]: sets build, seconds and work, runs the script again
+# with a loopback of its own when it can, and starts the session. On exit it stops the pids the
+# caller has added to bench_pids, the simulator and Xvfb.
+bench_begin() {
+  build=$(realpath "${2:-build}")
+  seconds=${3:-60}
+  local port
+  port=$(bench_site_port "$build")
+  bench_private_loopback "$1" "$build" "$seconds"
+  work=$(mktemp -d)
+  bench_pids=()
+  KABU_SIM_PID=""
+  KABU_XVFB_PID=""
+  trap 'kabu_stop "${bench_pids[@]}" "$KABU_SIM_PID" "$KABU_XVFB_PID"; rm -rf "$work"' EXIT
+  bench_start_session "$build" "$port" "$work"
 }
