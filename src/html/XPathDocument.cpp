@@ -4,16 +4,17 @@
 
 #include "XPathTree.h"
 
-XPathDocument::XPathDocument(QByteArray data, bool isXML)
+XPathDocument::XPathDocument(QByteArray data, bool isXML, QByteArray encoding)
     : m_data(std::move(data))
-    , m_isXML(isXML) {}
+    , m_isXML(isXML)
+    , m_encoding(std::move(encoding)) {}
 
 XPathDocument XPathDocument::documentWithData(QByteArray data, bool isXML) {
     return XPathDocument(std::move(data), isXML);
 }
 
-XPathDocument XPathDocument::documentWithHTMLData(QByteArray data) {
-    return documentWithData(std::move(data), false);
+XPathDocument XPathDocument::documentWithHTMLData(QByteArray data, QByteArray encoding) {
+    return XPathDocument(std::move(data), false, std::move(encoding));
 }
 
 XPathDocument XPathDocument::documentWithXMLData(QByteArray data) {

@@ -13,10 +13,11 @@
 // once for several searches).
 class XPathDocument {
 public:
-    XPathDocument(QByteArray data, bool isXML);
+    // An encoding, when given, is used for HTML instead of what the page declares.
+    XPathDocument(QByteArray data, bool isXML, QByteArray encoding = {});
 
     static XPathDocument documentWithData(QByteArray data, bool isXML);
-    static XPathDocument documentWithHTMLData(QByteArray data);
+    static XPathDocument documentWithHTMLData(QByteArray data, QByteArray encoding = {});
     static XPathDocument documentWithXMLData(QByteArray data);
 
     // One element per matched node, in node-set order; empty on any failure.
@@ -25,8 +26,10 @@ public:
 
     const QByteArray &data() const { return m_data; }
     bool isXML() const { return m_isXML; }
+    const QByteArray &encoding() const { return m_encoding; }
 
 private:
     QByteArray m_data;
     bool m_isXML;
+    QByteArray m_encoding;
 };

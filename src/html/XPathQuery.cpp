@@ -25,6 +25,8 @@ template <auto release> struct Releaser {
 using ContextHandle = std::unique_ptr<xmlXPathContext, Releaser<xmlXPathFreeContext>>;
 using ResultHandle = std::unique_ptr<xmlXPathObject, Releaser<xmlXPathFreeObject>>;
 using BufferHandle = std::unique_ptr<xmlBuffer, Releaser<xmlBufferFree>>;
+using CompiledHandle = std::unique_ptr<xmlXPathCompExpr, Releaser<xmlXPathFreeCompExpr>>;
+using EncodingHandle = std::unique_ptr<xmlCharEncodingHandler, Releaser<xmlCharEncCloseFunc>>;
 
 // Every converted node carries its whole subtree's markup, so nested matches repeat it over and
 // over: a small page of deeply nested tables converts to gigabytes. A search may convert the
@@ -203,6 +205,23 @@ void readShiftJisAsCp932() {
     Q_UNUSED(registered);
 }
 
+// libxml2 reports a query's syntax errors on stderr; a checked query's errors are the caller's.
+class QuietErrors {
+public:
+    QuietErrors()
+        : m_handler(xmlStructuredError)
+        , m_context(xmlStructuredErrorContext) {
+        xmlSetStructuredErrorFunc(nullptr, [](void *, xmlErrorPtr) {});
+    }
+    ~QuietErrors() { xmlSetStructuredErrorFunc(m_context, m_handler); }
+    QuietErrors(const QuietErrors &) = delete;
+    QuietErrors &operator=(const QuietErrors &) = delete;
+
+private:
+    xmlStructuredErrorFunc m_handler;
+    void *m_context;
+};
+
 } // namespace
 
 namespace XPathQuery {
@@ -211,14 +230,15 @@ void DocumentRelease::operator()(xmlDocPtr document) const {
     xmlFreeDoc(document);
 }
 
-Document ParseDocument(const QByteArray &data, bool isXML) {
+Document ParseDocument(const QByteArray &data, bool isXML, const QByteArray &encoding) {
     readShiftJisAsCp932();
     Document document;
     // libxml2 takes the size as an int; a larger document must not be parsed truncated.
     if (data.size() <= std::numeric_limits<int>::max()) {
         const int size = static_cast<int>(data.size());
         document.reset(isXML ? xmlReadMemory(data.constData(), size, "", nullptr, XML_PARSE_RECOVER)
-                             : htmlReadMemory(data.constData(), size, "", nullptr,
+                             : htmlReadMemory(data.constData(), size, "",
+                                              encoding.isEmpty() ? nullptr : encoding.constData(),
                                               HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING));
     }
     if (!document)
@@ -240,6 +260,18 @@ std::optional<QVariantList> RunXPathOnDocument(xmlDocPtr document, const QString
                                                qsizetype pageBytes) {
     return evaluate(document, query,
                     kConvertedCharactersBase + kConvertedCharactersPerByte * pageBytes);
+}
+
+bool IsValidQuery(const QString &query) {
+    const QuietErrors quiet;
+    const QByteArray expression = query.toUtf8();
+    return !query.isEmpty() && CompiledHandle(xmlXPathCompile(
+                                   reinterpret_cast<const xmlChar *>(expression.constData())));
+}
+
+bool IsKnownEncoding(const QByteArray &name) {
+    readShiftJisAsCp932();
+    return !name.isEmpty() && EncodingHandle(xmlFindCharEncodingHandler(name.constData()));
 }
 
 } // namespace XPathQuery

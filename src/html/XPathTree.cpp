@@ -3,7 +3,7 @@
 #include "XPathDocument.h"
 
 XPathTree::XPathTree(const XPathDocument &document)
-    : m_document(XPathQuery::ParseDocument(document.data(), document.isXML()))
+    : m_document(XPathQuery::ParseDocument(document.data(), document.isXML(), document.encoding()))
     , m_pageBytes(document.data().size()) {}
 
 QList<std::shared_ptr<XPathElement>> XPathTree::searchWithXPathQuery(const QString &query) const {

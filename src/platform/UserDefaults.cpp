@@ -104,11 +104,21 @@ double UserDefaults::value(const Setting<double> &setting) const {
     return stored ? toDouble(*stored).value_or(setting.defaultValue) : setting.defaultValue;
 }
 
+QString UserDefaults::value(const Setting<QString> &setting) const {
+    const std::optional<QVariant> stored = read(setting.key);
+    return stored && stored->typeId() == QMetaType::QString ? stored->toString()
+                                                            : setting.defaultValue;
+}
+
 bool UserDefaults::setValue(const Setting<QStringList> &setting, const QStringList &value) {
     return write(setting.key, value);
 }
 
 bool UserDefaults::setValue(const Setting<double> &setting, double value) {
+    return write(setting.key, value);
+}
+
+bool UserDefaults::setValue(const Setting<QString> &setting, const QString &value) {
     return write(setting.key, value);
 }
 

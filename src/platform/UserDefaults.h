@@ -19,6 +19,8 @@ public:
     static inline const Setting<QStringList> KEY_CODES{"KEY_CODES", {}};
     // The refresh interval in minutes; 0.0 until set, and its user then stores its own default.
     static inline const Setting<double> KEY_INTERVAL{"KEY_INTERVAL", 0.0};
+    // The chosen quote source's file name in the sources folder; empty for the built-in one.
+    static inline const Setting<QString> KEY_SOURCE{"KEY_SOURCE", {}};
 
     explicit UserDefaults(QString filePath);
     UserDefaults(const UserDefaults &) = delete;
@@ -32,9 +34,11 @@ public:
 
     QStringList value(const Setting<QStringList> &setting) const;
     double value(const Setting<double> &setting) const;
+    QString value(const Setting<QString> &setting) const;
     // False when the value could not be saved; the file then holds what it held before.
     bool setValue(const Setting<QStringList> &setting, const QStringList &value);
     bool setValue(const Setting<double> &setting, double value);
+    bool setValue(const Setting<QString> &setting, const QString &value);
 
 private:
     std::optional<QVariant> read(const char *key) const;

@@ -10,6 +10,7 @@
 #include "ConfigStockTableController.h"
 #include "IntervalSetting.h"
 #include "LoginItemSwitch.h"
+#include "SourcePane.h"
 #include "StockManager.h"
 #include "ui_ConfigWindowController.h"
 #include "ui_InputSheet.h"
@@ -66,6 +67,8 @@ void ConfigWindowController::loadWindow() {
     auto *toolbarItems = new QActionGroup(m_window.get());
     toolbarItems->addAction(m_ui->TOOLBAR_GENERAL);
     toolbarItems->addAction(m_ui->TOOLBAR_INFO);
+    toolbarItems->addAction(m_ui->TOOLBAR_SOURCE);
+    m_sourcePane = new SourcePane(m_stockManager, m_paneShelf.get());
     m_stockTableController = new ConfigStockTableController(
         m_stockManager, m_ui->tableView, m_ui->addButton, m_ui->removeButton, m_window.get());
     loadSheets();
@@ -87,6 +90,8 @@ void ConfigWindowController::connectActions() {
     connect(m_ui->TOOLBAR_GENERAL, &QAction::triggered, this,
             &ConfigWindowController::actionGeneralView);
     connect(m_ui->TOOLBAR_INFO, &QAction::triggered, this, &ConfigWindowController::actionInfoView);
+    connect(m_ui->TOOLBAR_SOURCE, &QAction::triggered, this,
+            &ConfigWindowController::actionSourceView);
     connect(m_ui->addButton, &QPushButton::clicked, this, &ConfigWindowController::actionAddStock);
     connect(m_ui->removeButton, &QPushButton::clicked, this,
             &ConfigWindowController::actionRemoveStock);
@@ -234,6 +239,10 @@ void ConfigWindowController::actionGeneralView() {
 void ConfigWindowController::actionInfoView() {
     if (m_ui)
         resizeWindowWithView(m_ui->infoView);
+}
+
+void ConfigWindowController::actionSourceView() {
+    resizeWindowWithView(m_sourcePane);
 }
 
 void ConfigWindowController::actionAddStock() {

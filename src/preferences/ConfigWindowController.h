@@ -22,6 +22,7 @@ class QTableView;
 class QWidget;
 class ConfigStockTableController;
 class IntervalSetting;
+class SourcePane;
 class StockManager;
 namespace Ui {
 class ConfigWindowController;
@@ -29,8 +30,9 @@ class InputSheet;
 class LoadingSheet;
 } // namespace Ui
 
-// The preferences window: general and information panes behind a toolbar, the refresh-interval
-// slider, the add and remove flows with their sheets, and the launch-at-login check box.
+// The preferences window: general, information and source panes behind a toolbar, the
+// refresh-interval slider, the add and remove flows with their sheets, and the launch-at-login
+// check box.
 class ConfigWindowController : public QObject {
     Q_OBJECT
 public:
@@ -85,6 +87,7 @@ public slots:
     void controlTextDidChange();
     void actionGeneralView();
     void actionInfoView();
+    void actionSourceView();
     void actionAddStock();
     void actionRemoveStock();
     void actionIntervalSlider();
@@ -115,6 +118,7 @@ private:
     std::unique_ptr<QWidget> m_paneShelf;
     // Owned by m_window.
     ConfigStockTableController *m_stockTableController = nullptr;
+    SourcePane *m_sourcePane = nullptr; // owned by m_paneShelf or, while shown, by m_window
     QDialog *m_inputSheet = nullptr;
     QDialog *m_loadingWindow = nullptr;
     QPointer<QPropertyAnimation> m_resize;

@@ -20,12 +20,6 @@
 
 namespace {
 
-const QString kTitleQuery = QStringLiteral("//title");
-const QString kPriceQuery = QStringLiteral("//table[@class=\"stocksTable\"]/tr/td");
-const QString kFiguresQuery = QStringLiteral("//div[@class=\"innerDate\"]/div/dl/dd/strong");
-constexpr qsizetype kPriceIndex = 1;
-constexpr qsizetype kPrevCloseIndex = 0;
-constexpr qsizetype kVolumeIndex = 4;
 // Real titles are a few dozen characters. A longer one comes from a broken or hostile page and
 // would end up as a name in every menu line and table row, so it counts as no title at all.
 constexpr qsizetype kLongestTitle = 1024;
@@ -90,30 +84,6 @@ int64_t intValue(const QString &text) {
     return std::min<int64_t>(magnitude, std::numeric_limits<int32_t>::max());
 }
 
-bool isQueryCharacter(char16_t c) {
-    if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9'))
-        return true;
-    return QStringView(u"-._~!$&'()*+,;=:@/?").contains(QChar(c));
-}
-
-bool isHexDigit(QChar c) {
-    return c.isDigit() || (c.toLower() >= QLatin1Char('a') && c.toLower() <= QLatin1Char('f'));
-}
-
-// Characters that may stand in a URL's query as they are, or as %XX escapes.
-bool formsQuery(const QString &text) {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text.at(i) == QLatin1Char('%')) {
-            if (i + 2 >= text.size() || !isHexDigit(text.at(i + 1)) || !isHexDigit(text.at(i + 2)))
-                return false;
-            i += 2;
-        } else if (!isQueryCharacter(text.at(i).unicode())) {
-            return false;
-        }
-    }
-    return true;
-}
-
 icu::Locale userLocale() {
     return icu::Locale(QLocale().name().toUtf8().constData());
 }
@@ -133,8 +103,11 @@ QString formatWithPattern(int64_t value, const QString &pattern) {
 } // namespace
 
 Stock::Stock(QString code, QString baseURL)
+    : Stock(std::move(code), QuoteSource::builtIn(baseURL)) {}
+
+Stock::Stock(QString code, std::shared_ptr<const QuoteSource> source)
     : m_code(std::move(code))
-    , m_baseURL(std::move(baseURL)) {}
+    , m_source(std::move(source)) {}
 
 QString Stock::quoteSiteBaseURL() {
     return QStringLiteral(QUOTE_SITE_BASE_URL);
@@ -150,6 +123,26 @@ QDateTime Stock::updated_at() const {
     return m_updated_at;
 }
 
+std::optional<UpdateFailure> Stock::lastFailure() const {
+    std::lock_guard lock(m_mutex);
+    return m_failure;
+}
+
+void Stock::setFailure(std::optional<UpdateFailure> failure) {
+    std::lock_guard lock(m_mutex);
+    m_failure = std::move(failure);
+}
+
+std::shared_ptr<const QuoteSource> Stock::source() const {
+    std::lock_guard lock(m_mutex);
+    return m_source;
+}
+
+void Stock::setSource(std::shared_ptr<const QuoteSource> source) {
+    std::lock_guard lock(m_mutex);
+    m_source = std::move(source);
+}
+
 void Stock::setName(const QString &name) {
     std::lock_guard lock(m_mutex);
     m_name = name;
@@ -161,10 +154,7 @@ void Stock::setUpdatedAt(const QDateTime &when) {
 }
 
 QUrl Stock::codeURL() const {
-    if (!formsQuery(m_code))
-        return QUrl();
-    const QUrl url(m_baseURL + QStringLiteral("/stocks/detail/?code=") + m_code, QUrl::StrictMode);
-    return url.isValid() ? url : QUrl();
+    return source()->pageURL(m_code);
 }
 
 bool Stock::update() {
@@ -172,38 +162,54 @@ bool Stock::update() {
 }
 
 bool Stock::update(const HttpClient &client) {
-    const QUrl url = codeURL();
-    if (url.isEmpty())
+    const std::shared_ptr<const QuoteSource> source = this->source();
+    const QUrl url = source->pageURL(m_code);
+    if (url.isEmpty()) {
+        setFailure(UpdateFailure::noAddress(m_code));
         return false;
+    }
     // A failed fetch hands the page no bytes, so the first search fails at parsing.
-    return updateWithPage(client.get(url).body);
+    const HttpResponse response = client.get(url);
+    const std::optional<UpdateFailure> failure = scrape(response.body, *source);
+    setFailure(failure ? std::optional(UpdateFailure::fromResponse(response, *failure))
+                       : std::nullopt);
+    return !failure;
 }
 
 bool Stock::updateWithPage(const QByteArray &body) {
-    // One parse serves the three searches.
-    const XPathTree document(XPathDocument::documentWithHTMLData(body));
+    const std::optional<UpdateFailure> failure = scrape(body, *source());
+    setFailure(failure);
+    return !failure;
+}
 
-    const auto title = document.peekAtSearchWithXPathQuery(kTitleQuery);
+std::optional<UpdateFailure> Stock::scrape(const QByteArray &body, const QuoteSource &source) {
+    // One parse serves the three searches.
+    const XPathTree document(XPathDocument::documentWithHTMLData(body, source.encoding()));
+    const auto missing = [&source](UpdateFailure::Missing what, const QString &query) {
+        return UpdateFailure::layout(what, query, source.site());
+    };
+
+    const auto title = document.peekAtSearchWithXPathQuery(source.titleQuery());
     const QString titleText = title ? title->text() : QString();
     if (titleText.isNull() || titleText.size() > kLongestTitle)
-        return false;
+        return missing(UpdateFailure::Missing::Name, source.titleQuery());
     setName(nameFromTitle(titleText, m_code));
 
-    const auto cells = document.searchWithXPathQuery(kPriceQuery);
-    if (cells.size() <= kPriceIndex)
-        return false;
-    m_quote = parseInteger(cells.at(kPriceIndex)->text());
+    const auto cells = document.searchWithXPathQuery(source.priceQuery());
+    if (cells.size() <= source.priceIndex())
+        return missing(UpdateFailure::Missing::Price, source.priceQuery());
+    m_quote = parseInteger(cells.at(source.priceIndex())->text());
 
-    const auto figures = document.searchWithXPathQuery(kFiguresQuery);
-    if (figures.size() <= kPrevCloseIndex)
-        return false;
-    m_prev_close = parseInteger(figures.at(kPrevCloseIndex)->text());
-    if (figures.size() <= kVolumeIndex)
-        return false;
-    m_volume = parseInteger(figures.at(kVolumeIndex)->text());
+    const auto figures = document.searchWithXPathQuery(source.figuresQuery());
+    if (figures.size() <= source.prevCloseIndex())
+        return missing(UpdateFailure::Missing::PrevClose, source.figuresQuery());
+    m_prev_close = parseInteger(figures.at(source.prevCloseIndex())->text());
+    if (figures.size() <= source.volumeIndex())
+        return missing(UpdateFailure::Missing::Volume, source.figuresQuery());
+    m_volume = parseInteger(figures.at(source.volumeIndex())->text());
 
     setUpdatedAt(Clock::currentDateTime());
-    return true;
+    return std::nullopt;
 }
 
 int64_t Stock::parseInteger(const QString &text) {

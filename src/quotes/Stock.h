@@ -2,19 +2,25 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
+#include <optional>
 
 #include <QDateTime>
 #include <QString>
 #include <QUrl>
 
 #include "HttpClient.h"
+#include "QuoteSource.h"
+#include "UpdateFailure.h"
 
 // One watched security: its code and the last quote scraped from its quote page.
 // Safe to read from any thread while update() runs on a background thread.
 class Stock {
 public:
+    // Read from the built-in source of the site at baseURL.
     explicit Stock(QString code, QString baseURL = quoteSiteBaseURL());
+    Stock(QString code, std::shared_ptr<const QuoteSource> source);
     Stock(const Stock &) = delete;
     Stock &operator=(const Stock &) = delete;
 
@@ -27,6 +33,12 @@ public:
     int64_t prev_close() const { return m_prev_close.load(); }
     int64_t volume() const { return m_volume.load(); }
     QDateTime updated_at() const; // null until the first fully successful update
+    // Why the last update failed; none after a successful one, or before the first.
+    std::optional<UpdateFailure> lastFailure() const;
+
+    // Where the next update reads from.
+    std::shared_ptr<const QuoteSource> source() const;
+    void setSource(std::shared_ptr<const QuoteSource> source);
 
     // The quote page's address; empty (invalid) when the code forms no valid address.
     QUrl codeURL() const;
@@ -36,6 +48,8 @@ public:
     bool update(const HttpClient &client);
     // The scraping half of update(): reads the quote out of a fetched page.
     bool updateWithPage(const QByteArray &body);
+    // Set by whatever kept an update from happening; cleared by the next success.
+    void setFailure(std::optional<UpdateFailure> failure);
 
     // Display texts; a null QString where there is nothing to show.
     QString quoteToFormat() const;
@@ -49,12 +63,15 @@ public:
 private:
     void setName(const QString &name);
     void setUpdatedAt(const QDateTime &when);
+    // Reads the page with the source's searches; the failure when one finds nothing.
+    std::optional<UpdateFailure> scrape(const QByteArray &body, const QuoteSource &source);
 
     const QString m_code;
-    const QString m_baseURL;
-    mutable std::mutex m_mutex; // guards m_name and m_updated_at
+    mutable std::mutex m_mutex; // guards m_name, m_updated_at, m_failure and m_source
     QString m_name;
     QDateTime m_updated_at;
+    std::optional<UpdateFailure> m_failure;
+    std::shared_ptr<const QuoteSource> m_source;
     std::atomic<int64_t> m_quote{0};
     std::atomic<int64_t> m_prev_close{0};
     std::atomic<int64_t> m_volume{0};

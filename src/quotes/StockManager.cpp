@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "Log.h"
 #include "UserDefaults.h"
 
 namespace {
@@ -13,11 +14,14 @@ auto hasCode(const QString &code) {
 
 } // namespace
 
-StockManager::StockManager(UserDefaults &defaults, QString baseURL, std::chrono::milliseconds pause)
+StockManager::StockManager(UserDefaults &defaults, QString baseURL, std::chrono::milliseconds pause,
+                           QString sourceDirectory)
     : m_defaults(defaults)
     , m_baseURL(std::move(baseURL))
+    , m_sourceDirectory(std::move(sourceDirectory))
     , m_pause(pause)
     , m_client(HttpClient::Options{.cancelled = [this] { return m_sleep.isInterrupted(); }}) {
+    loadSource();
     loadCodes();
 }
 
@@ -46,7 +50,7 @@ void StockManager::addStock(const QString &code) {
         if (contains(code))
             return;
     }
-    auto stock = std::make_shared<Stock>(code, m_baseURL);
+    auto stock = std::make_shared<Stock>(code, source());
     const bool updated = stock->update(m_client);
     {
         std::lock_guard lock(m_mutex);
@@ -81,10 +85,21 @@ void StockManager::translateStockFromIndex(qsizetype from, qsizetype to) {
 void StockManager::update() {
     // A snapshot: the list may change during the pass, and a record removed meanwhile
     // stays alive until its fetch is over.
-    for (const std::shared_ptr<Stock> &stock : stocks()) {
+    const QList<std::shared_ptr<Stock>> pass = stocks();
+    // A source chosen during the pass is used from the next one.
+    const std::shared_ptr<const QuoteSource> passSource = source();
+    bool finished = true;
+    for (const std::shared_ptr<Stock> &stock : pass) {
+        stock->setSource(passSource);
         stock->update(m_client);
-        if (!m_sleep.sleepFor(m_pause))
+        if (!m_sleep.sleepFor(m_pause)) {
+            finished = false;
             break;
+        }
+    }
+    if (finished) {
+        std::lock_guard lock(m_mutex);
+        m_passFailure = commonFailure(pass);
     }
     notifyDelegate();
 }
@@ -105,14 +120,68 @@ void StockManager::loadCodes() {
     const QStringList codes = m_defaults.value(UserDefaults::KEY_CODES);
     QList<std::shared_ptr<Stock>> loaded;
     loaded.reserve(codes.size());
+    const std::shared_ptr<const QuoteSource> current = source();
     for (const QString &code : codes)
-        loaded.append(std::make_shared<Stock>(code, m_baseURL));
+        loaded.append(std::make_shared<Stock>(code, current));
     std::lock_guard lock(m_mutex);
     m_stocks = std::move(loaded);
 }
 
 void StockManager::interrupt() {
     m_sleep.interrupt();
+}
+
+QuoteSourceList StockManager::sourceList() const {
+    return QuoteSourceList(m_sourceDirectory, QuoteSource::builtIn(m_baseURL));
+}
+
+std::shared_ptr<const QuoteSource> StockManager::source() const {
+    std::lock_guard lock(m_mutex);
+    return m_source;
+}
+
+QString StockManager::sourceProblem() const {
+    std::lock_guard lock(m_mutex);
+    return m_sourceProblem;
+}
+
+bool StockManager::chooseSource(std::shared_ptr<const QuoteSource> source) {
+    const QString id = source->id();
+    {
+        std::lock_guard lock(m_mutex);
+        m_source = std::move(source);
+        m_sourceProblem.clear();
+    }
+    return m_defaults.setValue(UserDefaults::KEY_SOURCE, id);
+}
+
+std::optional<UpdateFailure> StockManager::passFailure() const {
+    std::lock_guard lock(m_mutex);
+    return m_passFailure;
+}
+
+// The stored choice stays as it is when its file cannot be used, so that mending the file
+// brings it back at the next launch.
+void StockManager::loadSource() {
+    QuoteSourceList::Resolved resolved =
+        sourceList().resolve(m_defaults.value(UserDefaults::KEY_SOURCE));
+    if (!resolved.problem.isEmpty())
+        Log::write(resolved.problem);
+    std::lock_guard lock(m_mutex);
+    m_source = std::move(resolved.source);
+    m_sourceProblem = std::move(resolved.problem);
+}
+
+std::optional<UpdateFailure>
+StockManager::commonFailure(const QList<std::shared_ptr<Stock>> &stocks) {
+    std::optional<UpdateFailure> common;
+    for (const std::shared_ptr<Stock> &stock : stocks) {
+        const std::optional<UpdateFailure> failure = stock->lastFailure();
+        if (!failure || (common && !(*common == *failure)))
+            return std::nullopt;
+        common = failure;
+    }
+    return common;
 }
 
 void StockManager::saveAndNotify() {

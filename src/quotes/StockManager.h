@@ -3,14 +3,17 @@
 #include <chrono>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include <QList>
 #include <QString>
 
 #include "HttpClient.h"
 #include "InterruptibleSleep.h"
+#include "QuoteSourceList.h"
 #include "Stock.h"
 #include "StockManagerDelegate.h"
+#include "UpdateFailure.h"
 
 class UserDefaults;
 
@@ -19,9 +22,12 @@ class UserDefaults;
 class StockManager {
 public:
     // A list kept under UserDefaults::KEY_CODES of the given defaults, starting with the stored
-    // codes; the pause is the rest after each fetch of a refresh pass.
+    // codes; the pause is the rest after each fetch of a refresh pass. Quotes come from the
+    // source stored under KEY_SOURCE, found in the sources folder, or else from the built-in
+    // source of the site at baseURL.
     explicit StockManager(UserDefaults &defaults, QString baseURL = Stock::quoteSiteBaseURL(),
-                          std::chrono::milliseconds pause = std::chrono::seconds(1));
+                          std::chrono::milliseconds pause = std::chrono::seconds(1),
+                          QString sourceDirectory = QuoteSourceList::standardDirectory());
     StockManager(const StockManager &) = delete;
     StockManager &operator=(const StockManager &) = delete;
 
@@ -53,19 +59,37 @@ public:
     // For quitting: from now on pauses return at once and fetches are aborted.
     void interrupt();
 
+    // The sources to choose from, read afresh.
+    QuoteSourceList sourceList() const;
+    // The source of the next pass and of new records.
+    std::shared_ptr<const QuoteSource> source() const;
+    // Why the stored choice is not the source in use; empty when it is.
+    QString sourceProblem() const;
+    // Makes the source the one of the next pass and stores the choice; false when it could
+    // not be stored (it is used all the same until the program ends).
+    bool chooseSource(std::shared_ptr<const QuoteSource> source);
+    // The failure every record of the last pass had in common, if they all failed alike.
+    std::optional<UpdateFailure> passFailure() const;
+
 private:
     void saveAndNotify();
     void notifyDelegate() const;
     bool contains(const QString &code) const; // callers hold m_mutex
+    void loadSource();
+    static std::optional<UpdateFailure> commonFailure(const QList<std::shared_ptr<Stock>> &stocks);
 
     UserDefaults &m_defaults;
     const QString m_baseURL;
+    const QString m_sourceDirectory;
     const std::chrono::milliseconds m_pause;
     InterruptibleSleep m_sleep;
     const HttpClient m_client;
 
-    mutable std::mutex m_mutex; // guards m_stocks and m_delegate
+    mutable std::mutex m_mutex; // guards the members below
     QList<std::shared_ptr<Stock>> m_stocks;
+    std::shared_ptr<const QuoteSource> m_source;
+    QString m_sourceProblem;
+    std::optional<UpdateFailure> m_passFailure;
     std::weak_ptr<StockManagerDelegate> m_delegate;
     // Held from reading the list to writing it, so that saves reach the disk in list order.
     std::mutex m_saveMutex;

@@ -16,13 +16,19 @@ namespace {
 
 constexpr double kStalePeriods = 2.0;
 
-QString staleText(const Stock &stock, const QDateTime &updated, const QDateTime &now) {
+QString sinceText(const Stock &stock, const QDateTime &updated, const QDateTime &now) {
     if (!updated.isValid())
         return QStringLiteral("まだ更新されていません");
     // A quote from another day names its day too, lest it pass for today's.
     const QString day =
         updated.date() == now.date() ? QString() : updated.toString(QStringLiteral("M/d "));
     return QStringLiteral("%1%2 から更新されていません").arg(day, stock.updatedAtToFormat());
+}
+
+QString staleText(const Stock &stock, const QDateTime &updated, const QDateTime &now) {
+    const std::optional<UpdateFailure> failure = stock.lastFailure();
+    const QString since = sinceText(stock, updated, now);
+    return failure ? since + QStringLiteral("\n前回の失敗: ") + failure->text() : since;
 }
 
 } // namespace

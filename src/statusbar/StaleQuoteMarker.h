@@ -9,7 +9,8 @@ class IntervalSetting;
 class Stock;
 
 // Marks the stocks-menu lines whose quote has not been refreshed for two refresh periods, or
-// never was, with an icon and a tooltip saying since when; the lines' texts stay as they are.
+// never was, with an icon and a tooltip saying since when and why the last update failed; the
+// lines' texts stay as they are.
 class StaleQuoteMarker {
 public:
     explicit StaleQuoteMarker(const IntervalSetting &interval);

@@ -34,8 +34,19 @@ StatusTrayIcon::StatusTrayIcon(QMenu *menu, const QString &title, QObject *paren
 void StatusTrayIcon::showStock(const Stock &stock) {
     const QString name = stock.name();
     const QString security = name.isEmpty() ? stock.code() : stock.code() + u' ' + name;
-    setToolTip(QStringLiteral("%1\n\u00A5%2 (%3)")
-                   .arg(security, stock.quoteToFormat(), stock.prevCloseToFormat()));
+    m_stockTip = QStringLiteral("%1\n\u00A5%2 (%3)")
+                     .arg(security, stock.quoteToFormat(), stock.prevCloseToFormat());
+    showTip();
+}
+
+void StatusTrayIcon::setPassNotice(const QString &notice) {
+    m_passNotice = notice;
+    if (!m_stockTip.isEmpty())
+        showTip();
+}
+
+void StatusTrayIcon::showTip() {
+    setToolTip(m_passNotice.isEmpty() ? m_stockTip : m_stockTip + u'\n' + m_passNotice);
 }
 
 // Either button opens the menu, at the pointer, which is on the icon.

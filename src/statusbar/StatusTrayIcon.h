@@ -15,9 +15,15 @@ public:
     StatusTrayIcon(QMenu *menu, const QString &title, QObject *parent = nullptr);
 
     void showStock(const Stock &stock);
+    // A line under the security about the last refresh pass; empty for none.
+    void setPassNotice(const QString &notice);
 
 private:
     void popUpMenu(QSystemTrayIcon::ActivationReason reason);
 
+    void showTip();
+
     QPointer<QMenu> m_menu;
+    QString m_stockTip;
+    QString m_passNotice;
 };

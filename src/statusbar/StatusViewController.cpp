@@ -167,6 +167,9 @@ void StatusViewController::buildStatusMenu() {
     // A Qt menu's title is the text of the entry that opens it, so the menus go by their names.
     m_statusMenu->setObjectName(QStringLiteral("status"));
     m_stocksMenu->setObjectName(QStringLiteral("stocks"));
+    m_passNotice = new QAction(m_statusMenu.get());
+    m_passNotice->setObjectName(QStringLiteral("passNotice"));
+    m_passNotice->setEnabled(false);
     m_statusMenu->addMenu(m_stocksMenu.get());
     m_statusMenu->addAction(QStringLiteral("環境設定"), this, &StatusViewController::config);
     m_statusMenu->addSeparator();
@@ -199,9 +202,22 @@ void StatusViewController::updateStockMenu() {
     // arrive; an empty list shows 銘柄 greyed out instead.
     m_stocksMenu->menuAction()->setEnabled(!stocks.isEmpty());
     m_staleQuoteMarker.markLines(*m_stocksMenu);
+    showPassFailure();
     // Before the preferences window is first opened there is no table to reload.
     if (ConfigStockTableController *table = m_configWindowController->stockTableController())
         table->reloadData();
+}
+
+void StatusViewController::showPassFailure() {
+    const std::optional<UpdateFailure> failure = m_stockManager.passFailure();
+    const QString notice = failure ? failure->summary() : QString();
+    m_passNotice->setText(QString(notice).replace(u'&', QStringLiteral("&&")));
+    // In the menu only while there is something to say, as its first line.
+    if (failure && !m_statusMenu->actions().contains(m_passNotice))
+        m_statusMenu->insertAction(m_statusMenu->actions().value(0), m_passNotice);
+    else if (!failure)
+        m_statusMenu->removeAction(m_passNotice);
+    m_trayIcon->setPassNotice(notice);
 }
 
 void StatusViewController::loadItem() {
@@ -254,8 +270,9 @@ void StatusViewController::animationDidEnd() {
 
 void StatusViewController::browseStock(QAction *item) {
     const auto stock = item ? item->data().value<std::shared_ptr<Stock>>() : nullptr;
+    // The chosen source's page, also before the next pass reads from it.
     if (stock)
-        QDesktopServices::openUrl(stock->codeURL());
+        QDesktopServices::openUrl(m_stockManager.source()->pageURL(stock->code()));
 }
 
 void StatusViewController::config() {

@@ -73,6 +73,7 @@ private:
     void showInIncomingSlot(const Stock &stock);
     void setLabelRole(QPalette::ColorRole role);
     void nameView();
+    void showPassFailure();
 
     // The index in the watch list of the security shown last, one for the whole process:
     // -1 before the first step, never reset.
@@ -88,6 +89,7 @@ private:
     std::unique_ptr<QMenu> m_stocksMenu;
     std::unique_ptr<ConfigWindowController> m_configWindowController;
     std::unique_ptr<StatusTrayIcon> m_trayIcon;
+    QAction *m_passNotice = nullptr; // owned by m_statusMenu; in it when a whole pass failed
     const StaleQuoteMarker m_staleQuoteMarker{*this};
     QTimer m_ticker;
     bool m_isItemViewA = true;

@@ -88,6 +88,9 @@ private slots:
     void interruptCutsPassShort();
     void delegateIsHeldWeakly();
     void concurrentUseKeepsTheListWhole();
+    void passFailure_data();
+    void passFailure();
+    void chosenSourceAppliesFromTheNextPass();
 
 private:
     QTemporaryDir m_configHome;
@@ -376,3 +379,66 @@ void tst_StockManager::concurrentUseKeepsTheListWhole() {
 
 QTEST_GUILESS_MAIN(tst_StockManager)
 #include "tst_StockManager.moc"
+
+void tst_StockManager::passFailure_data() {
+    QTest::addColumn<QString>("baseURL"); // empty: the simulator
+    QTest::addColumn<QStringList>("codes");
+    QTest::addColumn<QString>("summary"); // %1 the site; empty: no common failure
+    QTest::newRow("every one refused")
+        << "http://127.0.0.1:1" << kGoodCodes << "取得先に接続できません: %1（接続拒否）";
+    QTest::newRow("every one alike") << QString() << QStringList{"0000", "0001"}
+                                     << "取得先がエラーを返しています: %1（HTTP 404）";
+    QTest::newRow("different reasons") << QString() << kFailingCodes << QString();
+    QTest::newRow("one read") << QString() << QStringList{"0000", "7203"} << QString();
+}
+
+void tst_StockManager::passFailure() {
+    QFETCH(QString, baseURL);
+    QFETCH(QStringList, codes);
+    QFETCH(QString, summary);
+    const QString site = baseURL.isEmpty() ? m_site.baseURL() : baseURL;
+    Harness h(codes, site);
+
+    h.manager->update();
+
+    const std::optional<UpdateFailure> failure = h.manager->passFailure();
+    QCOMPARE(failure ? failure->summary() : QString(),
+             summary.isEmpty() ? QString() : summary.arg(site));
+}
+
+// The choice is stored under its own key and applies from the next pass; a later launch finds it
+// again in the sources folder, or falls back to the built-in source, keeping the stored choice.
+void tst_StockManager::chosenSourceAppliesFromTheNextPass() {
+    Harness h({"7203"}, QStringLiteral("http://127.0.0.1:1"));
+    const QByteArray json =
+        "{\"name\": \"Sim\", \"address\": \"" + m_site.baseURL().toUtf8() +
+        "/stocks/detail/?code={code}\", \"titleQuery\": \"//title\", "
+        "\"priceQuery\": \"//table[@class='stocksTable']/tr/td\", \"priceIndex\": 1, "
+        "\"figuresQuery\": \"//div[@class='innerDate']/div/dl/dd/strong\", "
+        "\"prevCloseIndex\": 0, \"volumeIndex\": 4}";
+    const auto simulator = std::get<0>(QuoteSource::fromJson(json, QStringLiteral("sim.json")));
+    const auto stock = h.manager->stocks().first();
+    h.manager->update();
+    QVERIFY(stock->lastFailure());
+
+    QVERIFY(h.manager->chooseSource(simulator));
+    h.manager->update();
+
+    QCOMPARE(stock->source(), simulator);
+    QVERIFY2(!stock->lastFailure(), qPrintable(stock->lastFailure()->text()));
+    QVERIFY(stock->quote() > 0);
+    QCOMPARE(h.defaults.value(UserDefaults::KEY_SOURCE), QStringLiteral("sim.json"));
+    QCOMPARE(codesOnDisk(h.file), QStringList{"7203"});
+
+    const QTemporaryDir sources;
+    StockManager withoutFile(h.defaults, QString(), 1ms, sources.path());
+    QCOMPARE(withoutFile.source()->id(), QString());
+    QVERIFY(withoutFile.sourceProblem().startsWith(QStringLiteral("取得先 sim.json は使えません")));
+    QFile file(sources.filePath(QStringLiteral("sim.json")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(json);
+    file.close();
+    StockManager withFile(h.defaults, QString(), 1ms, sources.path());
+    QCOMPARE(withFile.source()->addressTemplate(), simulator->addressTemplate());
+    QVERIFY(withFile.sourceProblem().isEmpty());
+}

@@ -500,7 +500,11 @@ private slots:
         Clock::setFixed(start.addSecs(20 * 60 + 1));
         showMenu();
         QVERIFY(isMarked(lines()[0]) && !isMarked(lines()[1]));
-        QCOMPARE(lines()[0]->toolTip(), stuckSince + QStringLiteral(" から更新されていません"));
+        const QString why =
+            QStringLiteral("\n前回の失敗: ページの形が違います（値段が見つかりません: "
+                           "//table[@class=\"stocksTable\"]/tr/td）");
+        QCOMPARE(lines()[0]->toolTip(),
+                 stuckSince + QStringLiteral(" から更新されていません") + why);
         QCOMPARE(lines()[0]->text(), stuckText);
 
         refreshAt(30);
@@ -511,7 +515,7 @@ private slots:
         QVERIFY(!isMarked(lines()[0]));
         Clock::setFixed(start.addDays(1));
         showMenu();
-        QCOMPARE(lines()[0]->toolTip(), "12/7 " + stuckSince + " から更新されていません");
+        QCOMPARE(lines()[0]->toolTip(), "12/7 " + stuckSince + " から更新されていません" + why);
     }
 
     void storedIntervalAtLoad_data() {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "AnnexPage.h"
 #include "Listings.h"
 #include "QuotePage.h"
 #include "TextEncoder.h"
@@ -61,6 +62,17 @@ SitePage QuoteSite::quotePage(const std::string &code) {
     const std::string charset = charsetFor(code);
     const std::string html = QuotePage::quote(nextQuote(*listing), charset);
     return {200, htmlType(charset), TextEncoder::fromUtf8(html, charset), {}, {}};
+}
+
+SitePage QuoteSite::annexPage(const std::string &code) {
+    const Listing *listing = Listings::find(code);
+    if (!listing)
+        return {404, htmlType("UTF-8"), QuotePage::notFound(code, now()), {}, {}};
+    return {200,
+            "text/html",
+            TextEncoder::fromUtf8(AnnexPage::quote(nextQuote(*listing)), "Shift_JIS"),
+            {},
+            {}};
 }
 
 Quote QuoteSite::nextQuote(const Listing &listing) {

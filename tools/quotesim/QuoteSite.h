@@ -33,6 +33,8 @@ public:
     SitePage detail(const std::string &code);
     // GET movedPath?code=CODE, where 9994 is sent: the plain quote page of any listed code.
     SitePage quotePage(const std::string &code);
+    // GET /annex/quote/CODE.html: the second layout's page, Shift_JIS without a declared charset.
+    SitePage annexPage(const std::string &code);
 
 private:
     struct Market {

@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "AnnexPage.h"
 #include "QuoteSite.h"
 
 namespace {
@@ -19,6 +20,10 @@ QuoteSiteServer::QuoteSiteServer(QuoteSite &site)
     m_server.Get(std::string(QuoteSite::movedPath),
                  [this](const httplib::Request &request, httplib::Response &response) {
                      answer(m_site.quotePage(request.get_param_value("code")), response);
+                 });
+    m_server.Get(std::string(AnnexPage::pathPrefix) + R"((\d+)\.html)",
+                 [this](const httplib::Request &request, httplib::Response &response) {
+                     answer(m_site.annexPage(request.matches[1]), response);
                  });
     // An idle keep-alive connection would otherwise hold up stopping for the default 5 s.
     m_server.set_keep_alive_timeout(1);
