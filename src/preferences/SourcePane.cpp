@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 
 #include "HttpClient.h"
@@ -20,9 +21,10 @@ QString entryTitle(const QuoteSourceList::Entry &entry) {
 QString trialReport(const Stock &stock, bool ok) {
     if (!ok)
         return QStringLiteral("読めませんでした。%1").arg(stock.lastFailure()->summary());
-    return QStringLiteral("名前: %1\n値段: %2 円\n前日比: %3\n出来高: %4")
-        .arg(stock.name(), stock.quoteToFormat(), stock.prevCloseToFormat(),
-             stock.volumeToFormat());
+    const QLocale yen(QLocale::Japanese, QLocale::Japan);
+    return QStringLiteral("名前: %1\n値段: %2 円\n前日終値: %3 円（前日比 %4）\n出来高: %5")
+        .arg(stock.name(), stock.quoteToFormat(), yen.toString(stock.prev_close()),
+             stock.prevCloseToFormat(), stock.volumeToFormat());
 }
 
 } // namespace

@@ -60,7 +60,7 @@ grep -q '^KEY_SOURCE=kabusim-annex.json$' "$XDG_CONFIG_HOME/kabu-ticker/kabu-tic
 echo "stored: $(grep KEY_SOURCE "$XDG_CONFIG_HOME/kabu-ticker/kabu-ticker.conf")"
 
 # A trial read of the code in the field, shown in the pane.
-kabu_click $((px + pw - 60)) $((py + 150))
+kabu_click $((px + pw - 60)) $((py + 178)) # 読んでみる
 sleep 2
 mkdir -p "$shots"
 kabu_screenshot "$shots/preferences-source.png" "${pw}x${ph}+${px}+${py}"
