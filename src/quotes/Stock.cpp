@@ -1,19 +1,12 @@
 #include "Stock.h"
 
 #include <limits>
-#include <memory>
 
-#include <unicode/datefmt.h>
-#include <unicode/decimfmt.h>
-#include <unicode/dcfmtsym.h>
 #include <unicode/regex.h>
-#include <unicode/smpdtfmt.h>
-#include <unicode/timezone.h>
 #include <unicode/unistr.h>
 
-#include <QLocale>
-
 #include "Clock.h"
+#include "QuoteFormat.h"
 #include "Whitespace.h"
 #include "XPathDocument.h"
 #include "XPathTree.h"
@@ -27,10 +20,6 @@ constexpr qsizetype kLongestTitle = 1024;
 icu::UnicodeString toUnicode(const QString &text) {
     return icu::UnicodeString(reinterpret_cast<const UChar *>(text.utf16()),
                               static_cast<int32_t>(text.size()));
-}
-
-QString fromUnicode(const icu::UnicodeString &text) {
-    return QString(reinterpret_cast<const QChar *>(text.getBuffer()), text.length());
 }
 
 // The code goes into the pattern as literal text: a stored code is user data, not syntax.
@@ -82,22 +71,6 @@ int64_t intValue(const QString &text) {
     if (negative)
         return -magnitude;
     return std::min<int64_t>(magnitude, std::numeric_limits<int32_t>::max());
-}
-
-icu::Locale userLocale() {
-    return icu::Locale(QLocale().name().toUtf8().constData());
-}
-
-// Digits grouped in threes with the user's locale symbols, after a UTS #35 pattern.
-QString formatWithPattern(int64_t value, const QString &pattern) {
-    UErrorCode status = U_ZERO_ERROR;
-    auto symbols = std::make_unique<icu::DecimalFormatSymbols>(userLocale(), status);
-    icu::DecimalFormat format(toUnicode(pattern), symbols.release(), status);
-    if (U_FAILURE(status))
-        return QString::number(value);
-    icu::UnicodeString out;
-    format.format(static_cast<int64_t>(value), out);
-    return fromUnicode(out);
 }
 
 } // namespace
@@ -220,31 +193,17 @@ int64_t Stock::parseInteger(const QString &text) {
 }
 
 QString Stock::quoteToFormat() const {
-    const int64_t value = quote();
-    return value == 0 ? QStringLiteral("-") : formatWithPattern(value, QStringLiteral(",###"));
+    return QuoteFormat::price(quote());
 }
 
 QString Stock::prevCloseToFormat() const {
-    const int64_t change = quote() - prev_close();
-    const QString sign = change < 0 ? QStringLiteral("-") : QStringLiteral("+");
-    return formatWithPattern(change < 0 ? -change : change, sign + QStringLiteral(",###"));
+    return QuoteFormat::change(quote(), prev_close());
 }
 
 QString Stock::volumeToFormat() const {
-    return formatWithPattern(volume(), QStringLiteral(",###"));
+    return QuoteFormat::volume(volume());
 }
 
 QString Stock::updatedAtToFormat() const {
-    const QDateTime when = updated_at();
-    if (!when.isValid())
-        return QString();
-    UErrorCode status = U_ZERO_ERROR;
-    icu::SimpleDateFormat format(icu::UnicodeString(u"HH:mm"), userLocale(), status);
-    if (U_FAILURE(status))
-        return QString();
-    // The machine's zone as it is now, not as it was when ICU first looked.
-    format.adoptTimeZone(icu::TimeZone::detectHostTimeZone());
-    icu::UnicodeString out;
-    format.format(static_cast<UDate>(when.toMSecsSinceEpoch()), out);
-    return fromUnicode(out);
+    return QuoteFormat::time(updated_at());
 }
