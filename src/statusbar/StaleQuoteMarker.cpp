@@ -1,5 +1,7 @@
 #include "StaleQuoteMarker.h"
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 #include <QAction>
@@ -9,12 +11,14 @@
 
 #include "Clock.h"
 #include "IntervalSetting.h"
-#include "StatusViewController.h"
 #include "Stock.h"
+#include "StockMenuLine.h"
 
 namespace {
 
 constexpr double kStalePeriods = 2.0;
+// Far beyond any interval a person sets, and still a time QDateTime can hold.
+constexpr double kLongestLimitMSecs = 1e15;
 
 QString sinceText(const Stock &stock, const QDateTime &updated, const QDateTime &now) {
     if (!updated.isValid())
@@ -37,22 +41,27 @@ StaleQuoteMarker::StaleQuoteMarker(const IntervalSetting &interval)
     : m_interval(interval) {}
 
 void StaleQuoteMarker::markLines(const QMenu &menu) const {
+    const QDateTime now = Clock::currentDateTime();
+    // Whole milliseconds: a quote is stale when more of them than the limit have passed.
+    const double limit = std::floor(
+        std::min(kStalePeriods * m_interval.intervalSecond() * 60e3, kLongestLimitMSecs));
     const Judgement judgement{
-        .now = Clock::currentDateTime(),
-        .limitSeconds = kStalePeriods * m_interval.intervalSecond() * 60.0,
+        .now = now,
+        .oldestFresh = now.addMSecs(-static_cast<qint64>(limit)),
         .icon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning),
     };
     for (QAction *line : menu.actions()) {
-        if (const auto stock = line->data().value<std::shared_ptr<Stock>>())
+        if (const auto stock = StockMenuLine::stock(*line))
             mark(*line, *stock, judgement);
     }
 }
 
 void StaleQuoteMarker::mark(QAction &line, const Stock &stock, const Judgement &judgement) {
     const QDateTime updated = stock.updated_at();
-    const bool stale =
-        !updated.isValid() ||
-        static_cast<double>(updated.msecsTo(judgement.now)) / 1000.0 > judgement.limitSeconds;
-    line.setIcon(stale ? judgement.icon : QIcon());
+    // Two times of the same zone compare without a conversion, unlike msecsTo.
+    const bool stale = !updated.isValid() || updated < judgement.oldestFresh;
+    // Setting an icon redraws the line even when it is the same one.
+    if (line.icon().isNull() == stale)
+        line.setIcon(stale ? judgement.icon : QIcon());
     line.setToolTip(stale ? staleText(stock, updated, judgement.now) : QString());
 }

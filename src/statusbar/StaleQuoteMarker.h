@@ -22,7 +22,7 @@ private:
     // What every line of one pass is judged by.
     struct Judgement {
         QDateTime now;
-        double limitSeconds; // older than this is stale
+        QDateTime oldestFresh; // a quote from before this is stale
         QIcon icon;
     };
     static void mark(QAction &line, const Stock &stock, const Judgement &judgement);

@@ -18,6 +18,7 @@
 #include "StatusBar.h"
 #include "StatusTrayIcon.h"
 #include "StatusView.h"
+#include "StockMenuLine.h"
 #include "Stock.h"
 #include "StockManager.h"
 #include "TickerStrip.h"
@@ -193,11 +194,18 @@ void StatusViewController::loadInterval() {
         setIntervalSecond(kDefaultInterval);
 }
 
+// The lines are kept from one rebuild to the next and given new texts: making and destroying a
+// thousand actions costs more than all the texts in them.
 void StatusViewController::updateStockMenu() {
-    m_stocksMenu->clear();
     const QList<std::shared_ptr<Stock>> stocks = m_stockManager.stocks();
-    for (const std::shared_ptr<Stock> &stock : stocks)
-        m_stocksMenu->addAction(menuTitle(*stock))->setData(QVariant::fromValue(stock));
+    QList<QAction *> lines = m_stocksMenu->actions();
+    while (lines.size() > stocks.size())
+        delete lines.takeLast();
+    for (qsizetype i = 0; i < stocks.size(); ++i) {
+        QAction *line = i < lines.size() ? lines.at(i) : m_stocksMenu->addAction(QString());
+        line->setText(menuTitle(*stocks.at(i)));
+        StockMenuLine::setStock(*line, stocks.at(i));
+    }
     // Pointing at an entry whose menu is empty leaves Qt's menu unable to open it once lines
     // arrive; an empty list shows 銘柄 greyed out instead.
     m_stocksMenu->menuAction()->setEnabled(!stocks.isEmpty());
@@ -269,7 +277,7 @@ void StatusViewController::animationDidEnd() {
 }
 
 void StatusViewController::browseStock(QAction *item) {
-    const auto stock = item ? item->data().value<std::shared_ptr<Stock>>() : nullptr;
+    const auto stock = item ? StockMenuLine::stock(*item) : nullptr;
     // The chosen source's page, also before the next pass reads from it.
     if (stock)
         QDesktopServices::openUrl(m_stockManager.source()->pageURL(stock->code()));

@@ -3,7 +3,6 @@
 #include <atomic>
 #include <memory>
 
-#include <QMetaType>
 #include <QObject>
 #include <QPalette>
 #include <QTimer>
@@ -11,6 +10,7 @@
 #include "IntervalSetting.h"
 #include "StaleQuoteMarker.h"
 #include "StatusViewDelegate.h"
+#include "StockMenuLine.h" // what the lines of stocksMenu() carry
 
 class QAction;
 class QMenu;
@@ -94,6 +94,3 @@ private:
     QTimer m_ticker;
     bool m_isItemViewA = true;
 };
-
-// A stocks-menu line carries its security in QAction::data.
-Q_DECLARE_METATYPE(std::shared_ptr<Stock>)

@@ -5,9 +5,11 @@
 #include <thread>
 
 #include <QMenu>
+#include <QTableView>
 #include <QtTest>
 
 #include "AppDelegate.h"
+#include "ConfigWindowController.h"
 #include "LocalHttpServer.h"
 #include "StatusViewController.h"
 #include "StockManager.h"
@@ -57,16 +59,17 @@ private:
     LocalHttpServer m_server; // last: its handlers use the members above until it stops
 };
 
-// Notes in order each line added to a menu ('a'), and whether it was added off the main thread.
-class MenuWatch : public QObject {
+// Notes in order each rebuild of the stocks menu ('r'), seen as the reload of the preferences
+// table that ends it, and whether one ran off the main thread.
+class RebuildWatch : public QObject {
 public:
-    explicit MenuWatch(QMenu *menu) { menu->installEventFilter(this); }
-    bool eventFilter(QObject *, QEvent *event) override {
-        if (event->type() == QEvent::ActionAdded) {
-            log += 'a';
+    explicit RebuildWatch(StatusViewController *controller) {
+        ConfigWindowController *preferences = controller->configWindowController();
+        preferences->showWindow();
+        connect(preferences->tableView()->model(), &QAbstractItemModel::modelReset, this, [this] {
+            log += 'r';
             offMainThread = offMainThread || QThread::currentThread() != qApp->thread();
-        }
-        return false;
+        });
     }
     QByteArray log;
     bool offMainThread = false;
@@ -142,7 +145,7 @@ void tst_AppDelegate::launchWiresListControllerAndLoop() {
 void tst_AppDelegate::notificationsFromThreadsRebuildOnceEachInOrder() {
     Launched l;
     QVERIFY(l.launch());
-    MenuWatch watch(l.controller()->stocksMenu());
+    RebuildWatch watch(l.controller());
     const auto mark = [&watch, &l] {
         QMetaObject::invokeMethod(
             l.controller(), [&watch] { watch.log += '|'; }, Qt::QueuedConnection);
@@ -155,7 +158,7 @@ void tst_AppDelegate::notificationsFromThreadsRebuildOnceEachInOrder() {
     fromThread([&l] { l.appDelegate->updatedStocks(); });
     QVERIFY(watch.log.isEmpty());
 
-    QTRY_COMPARE(watch.log, QByteArray("aaa|aaa|aaa"));
+    QTRY_COMPARE(watch.log, QByteArray("r|r|r"));
     QVERIFY(!watch.offMainThread);
 }
 
