@@ -17,7 +17,7 @@ public:
     };
     // The codes of the watch list in display order.
     static inline const Setting<QStringList> KEY_CODES{"KEY_CODES", {}};
-    // The refresh interval in minutes; 0.0 until set, and its user then stores its own default.
+    // The refresh interval in minutes; 0.0 until set. RefreshInterval has its default and floor.
     static inline const Setting<double> KEY_INTERVAL{"KEY_INTERVAL", 0.0};
     // The chosen quote source's file name in the sources folder; empty for the built-in one.
     static inline const Setting<QString> KEY_SOURCE{"KEY_SOURCE", {}};

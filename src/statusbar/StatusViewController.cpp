@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <initializer_list>
 
 #include <QAction>
@@ -22,14 +21,11 @@
 #include "Stock.h"
 #include "StockManager.h"
 #include "TickerStrip.h"
-#include "UserDefaults.h"
 #include "ui_StatusViewController.h"
 
 namespace {
 
 constexpr std::chrono::milliseconds kTickInterval{5000};
-constexpr double kDefaultInterval = 10.0;
-constexpr double kMinimumInterval = 5.0;
 
 void setTextColour(QLabel *label, const QColor &colour) {
     QPalette palette = label->palette();
@@ -77,7 +73,7 @@ StatusViewController::StatusViewController(StockManager &stockManager, UserDefau
                                            QObject *parent)
     : QObject(parent)
     , m_stockManager(stockManager)
-    , m_defaults(defaults)
+    , m_interval(defaults)
     , m_ui(std::make_unique<Ui::StatusViewController>())
     , m_statusItem(std::make_unique<StatusBar>())
     , m_view(new StatusView)
@@ -87,7 +83,6 @@ StatusViewController::StatusViewController(StockManager &stockManager, UserDefau
     m_statusItem->setView(m_view);
     m_statusItem->show();
     buildStatusMenu();
-    loadInterval();
     // The window itself is built on the first showWindow.
     m_configWindowController = std::make_unique<ConfigWindowController>(m_stockManager, *this);
     m_trayIcon = std::make_unique<StatusTrayIcon>(m_statusMenu.get(), m_ui->titleLabel->text());
@@ -96,14 +91,11 @@ StatusViewController::StatusViewController(StockManager &stockManager, UserDefau
 StatusViewController::~StatusViewController() = default;
 
 double StatusViewController::intervalSecond() const {
-    return m_intervalSecond;
+    return m_interval.minutes();
 }
 
 void StatusViewController::setIntervalSecond(double minutes) {
-    const double value =
-        std::isnan(minutes) ? kMinimumInterval : std::max(minutes, kMinimumInterval);
-    m_intervalSecond = value;
-    m_defaults.setValue(UserDefaults::KEY_INTERVAL, value);
+    m_interval.setMinutes(minutes);
 }
 
 StatusBar *StatusViewController::statusItem() const {
@@ -182,16 +174,6 @@ void StatusViewController::buildStatusMenu() {
     m_stocksMenu->setToolTipsVisible(true);
     connect(m_stocksMenu.get(), &QMenu::aboutToShow, this,
             [this] { m_staleQuoteMarker.markLines(*m_stocksMenu); });
-}
-
-void StatusViewController::loadInterval() {
-    const double stored = m_defaults.value(UserDefaults::KEY_INTERVAL);
-    // Anything but a finite positive number counts as never set; values below the floor of
-    // setIntervalSecond are kept as they are.
-    if (std::isfinite(stored) && stored > 0.0)
-        m_intervalSecond = stored;
-    else
-        setIntervalSecond(kDefaultInterval);
 }
 
 // The lines are kept from one rebuild to the next and given new texts: making and destroying a

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <atomic>
 #include <memory>
 
 #include <QObject>
@@ -8,6 +7,7 @@
 #include <QTimer>
 
 #include "IntervalSetting.h"
+#include "RefreshInterval.h"
 #include "StaleQuoteMarker.h"
 #include "StatusViewDelegate.h"
 #include "StockMenuLine.h" // what the lines of stocksMenu() carry
@@ -68,7 +68,6 @@ private:
     void loadView();
     void reserveSpace();
     void buildStatusMenu();
-    void loadInterval();
     void finishSlide();
     void showInIncomingSlot(const Stock &stock);
     void setLabelRole(QPalette::ColorRole role);
@@ -80,8 +79,7 @@ private:
     static inline int s_rotationPosition = -1;
 
     StockManager &m_stockManager;
-    UserDefaults &m_defaults;
-    std::atomic<double> m_intervalSecond{0.0};
+    RefreshInterval m_interval;
     std::unique_ptr<Ui::StatusViewController> m_ui;
     std::unique_ptr<StatusBar> m_statusItem;
     StatusView *m_view; // owned by m_statusItem
