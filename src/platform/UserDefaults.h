@@ -21,6 +21,9 @@ public:
     static inline const Setting<double> KEY_INTERVAL{"KEY_INTERVAL", 0.0};
     // The chosen quote source's file name in the sources folder; empty for the built-in one.
     static inline const Setting<QString> KEY_SOURCE{"KEY_SOURCE", {}};
+    // One entry of alert rules per security, "CODE;above=3000;below=2500;change=3"; none by
+    // default.
+    static inline const Setting<QStringList> KEY_ALERTS{"KEY_ALERTS", {}};
 
     explicit UserDefaults(QString filePath);
     UserDefaults(const UserDefaults &) = delete;

@@ -5,6 +5,7 @@
 #include <QPropertyAnimation>
 #include <QSlider>
 
+#include "AlertSheet.h"
 #include "BundleInfo.h"
 #include "CodeInputRule.h"
 #include "ConfigStockTableController.h"
@@ -40,10 +41,12 @@ void stopAnimation(QProgressBar *indicator) {
 } // namespace
 
 ConfigWindowController::ConfigWindowController(StockManager &stockManager,
-                                               IntervalSetting &intervalSetting, QObject *parent)
+                                               IntervalSetting &intervalSetting,
+                                               AlertBook *alertBook, QObject *parent)
     : QObject(parent)
     , m_stockManager(stockManager)
-    , m_intervalSetting(intervalSetting) {
+    , m_intervalSetting(intervalSetting)
+    , m_alertBook(alertBook) {
     connect(this, &ConfigWindowController::addTaskFinished, this,
             &ConfigWindowController::finishLoading, Qt::QueuedConnection);
 }
@@ -71,6 +74,10 @@ void ConfigWindowController::loadWindow() {
     m_sourcePane = new SourcePane(m_stockManager, m_paneShelf.get());
     m_stockTableController = new ConfigStockTableController(
         m_stockManager, m_ui->tableView, m_ui->addButton, m_ui->removeButton, m_window.get());
+    if (m_alertBook)
+        new AlertSheet(*m_alertBook, m_ui->tableView, m_ui->alertButton, m_window.get());
+    else
+        m_ui->alertButton->hide();
     loadSheets();
     connectActions();
     awakeFromNib();

@@ -20,6 +20,7 @@ class QPushButton;
 class QSlider;
 class QTableView;
 class QWidget;
+class AlertBook;
 class ConfigStockTableController;
 class IntervalSetting;
 class SourcePane;
@@ -36,8 +37,9 @@ class LoadingSheet;
 class ConfigWindowController : public QObject {
     Q_OBJECT
 public:
+    // Without an alert book the window offers no alerts.
     ConfigWindowController(StockManager &stockManager, IntervalSetting &intervalSetting,
-                           QObject *parent = nullptr);
+                           AlertBook *alertBook = nullptr, QObject *parent = nullptr);
     ~ConfigWindowController() override;
 
     // Builds the window on the first call, then brings it to the front.
@@ -110,6 +112,7 @@ private:
 
     StockManager &m_stockManager;
     IntervalSetting &m_intervalSetting;
+    AlertBook *const m_alertBook;
     std::unique_ptr<Ui::ConfigWindowController> m_ui;
     std::unique_ptr<Ui::InputSheet> m_inputUi;
     std::unique_ptr<Ui::LoadingSheet> m_loadingUi;

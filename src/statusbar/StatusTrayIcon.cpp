@@ -31,11 +31,13 @@ StatusTrayIcon::StatusTrayIcon(QMenu *menu, const QString &title, QObject *paren
     setVisible(QGuiApplication::platformName() == QLatin1String("xcb") || isSystemTrayAvailable());
 }
 
-void StatusTrayIcon::showStock(const Stock &stock) {
+void StatusTrayIcon::showStock(const Stock &stock, const QString &alerts) {
     const QString name = stock.name();
     const QString security = name.isEmpty() ? stock.code() : stock.code() + u' ' + name;
     m_stockTip = QStringLiteral("%1\n\u00A5%2 (%3)")
                      .arg(security, stock.quoteToFormat(), stock.prevCloseToFormat());
+    if (!alerts.isEmpty())
+        m_stockTip += u'\n' + alerts;
     showTip();
 }
 

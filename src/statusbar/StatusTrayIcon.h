@@ -14,7 +14,8 @@ public:
     // With the title as its tooltip until the ticker shows a security.
     StatusTrayIcon(QMenu *menu, const QString &title, QObject *parent = nullptr);
 
-    void showStock(const Stock &stock);
+    // With the alert rules set for it, if any, on a line of their own.
+    void showStock(const Stock &stock, const QString &alerts = QString());
     // A line under the security about the last refresh pass; empty for none.
     void setPassNotice(const QString &notice);
 

@@ -14,6 +14,7 @@
 #include "ConfigStockTableController.h"
 #include "ConfigWindowController.h"
 #include "PriceDirection.h"
+#include "StatusAlerts.h"
 #include "StatusBar.h"
 #include "StatusTrayIcon.h"
 #include "StatusView.h"
@@ -83,9 +84,11 @@ StatusViewController::StatusViewController(StockManager &stockManager, UserDefau
     m_statusItem->setView(m_view);
     m_statusItem->show();
     buildStatusMenu();
-    // The window itself is built on the first showWindow.
-    m_configWindowController = std::make_unique<ConfigWindowController>(m_stockManager, *this);
     m_trayIcon = std::make_unique<StatusTrayIcon>(m_statusMenu.get(), m_ui->titleLabel->text());
+    m_alerts = std::make_unique<StatusAlerts>(m_stockManager, m_defaults, m_view, m_trayIcon.get());
+    // The window itself is built on the first showWindow.
+    m_configWindowController =
+        std::make_unique<ConfigWindowController>(m_stockManager, *this, &m_alerts->book());
 }
 
 StatusViewController::~StatusViewController() = default;
@@ -172,8 +175,7 @@ void StatusViewController::buildStatusMenu() {
     connect(m_stocksMenu.get(), &QMenu::triggered, this, &StatusViewController::browseStock);
     // The refresh loop may be stuck, so a line's age is judged again whenever it is seen.
     m_stocksMenu->setToolTipsVisible(true);
-    connect(m_stocksMenu.get(), &QMenu::aboutToShow, this,
-            [this] { m_staleQuoteMarker.markLines(*m_stocksMenu); });
+    connect(m_stocksMenu.get(), &QMenu::aboutToShow, this, &StatusViewController::markLines);
 }
 
 // The lines are kept from one rebuild to the next and given new texts: making and destroying a
@@ -191,7 +193,8 @@ void StatusViewController::updateStockMenu() {
     // Pointing at an entry whose menu is empty leaves Qt's menu unable to open it once lines
     // arrive; an empty list shows 銘柄 greyed out instead.
     m_stocksMenu->menuAction()->setEnabled(!stocks.isEmpty());
-    m_staleQuoteMarker.markLines(*m_stocksMenu);
+    m_alerts->review(stocks);
+    markLines();
     showPassFailure();
     // Before the preferences window is first opened there is no table to reload.
     if (ConfigStockTableController *table = m_configWindowController->stockTableController())
@@ -242,7 +245,7 @@ void StatusViewController::showInIncomingSlot(const Stock &stock) {
     setTextColour(quote, priceColour(stock));
     slot->setAccessibleName(spokenQuote(stock));
     m_ui->strip->renderSlot(slot);
-    m_trayIcon->showStock(stock);
+    m_trayIcon->showStock(stock, m_alerts->rulesText(stock));
 }
 
 // Both slots move up by the view's height: the strip slides their pictures and moves the
@@ -298,6 +301,11 @@ void StatusViewController::nameView() {
         m_ui->titleView->isHidden() ? shown->accessibleName() : m_ui->titleLabel->text();
     if (name != m_view->accessibleName())
         m_view->setAccessibleName(name);
+}
+
+void StatusViewController::markLines() {
+    m_staleQuoteMarker.markLines(*m_stocksMenu);
+    m_alerts->markLines(*m_stocksMenu);
 }
 
 void StatusViewController::popUpStatusMenu() {

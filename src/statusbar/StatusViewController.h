@@ -15,6 +15,7 @@
 class QAction;
 class QMenu;
 class QMouseEvent;
+class StatusAlerts;
 class ConfigWindowController;
 class StatusBar;
 class StatusTrayIcon;
@@ -73,6 +74,7 @@ private:
     void setLabelRole(QPalette::ColorRole role);
     void nameView();
     void showPassFailure();
+    void markLines();
 
     // The index in the watch list of the security shown last, one for the whole process:
     // -1 before the first step, never reset.
@@ -85,9 +87,10 @@ private:
     StatusView *m_view; // owned by m_statusItem
     std::unique_ptr<QMenu> m_statusMenu;
     std::unique_ptr<QMenu> m_stocksMenu;
-    std::unique_ptr<ConfigWindowController> m_configWindowController;
     std::unique_ptr<StatusTrayIcon> m_trayIcon;
     QAction *m_passNotice = nullptr; // owned by m_statusMenu; in it when a whole pass failed
+    std::unique_ptr<StatusAlerts> m_alerts; // its rules are read by the preferences window
+    std::unique_ptr<ConfigWindowController> m_configWindowController;
     const StaleQuoteMarker m_staleQuoteMarker{*this};
     QTimer m_ticker;
     bool m_isItemViewA = true;

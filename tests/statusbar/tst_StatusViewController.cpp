@@ -3,7 +3,6 @@
 
 #include <QAccessible>
 #include <QAction>
-#include <QDesktopServices>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -20,6 +19,7 @@
 #include "StatusViewController.h"
 #include "Stock.h"
 #include "StockManager.h"
+#include "UrlRecorder.h"
 #include "UserDefaults.h"
 
 namespace {
@@ -157,17 +157,6 @@ QStringList textsInSight(QAccessibleInterface *node, const QRect &bounds) {
     }
     return texts;
 }
-
-// Stands in for the desktop's browser.
-class UrlRecorder : public QObject {
-    Q_OBJECT
-public:
-    UrlRecorder() { QDesktopServices::setUrlHandler(QStringLiteral("http"), this, "open"); }
-    ~UrlRecorder() override { QDesktopServices::unsetUrlHandler(QStringLiteral("http")); }
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl &url) { urls.append(url); }
-};
 
 } // namespace
 

@@ -83,6 +83,7 @@ Quote QuoteSite::nextQuote(const Listing &listing) {
         if (market == m_markets.end())
             market = m_markets.emplace(listing.code, openMarket(listing)).first;
         step(market->second);
+        walk(listing.code, market->second);
         quote.previousClose = market->second.previousClose;
         quote.price = market->second.price;
         quote.open = market->second.open;
@@ -105,6 +106,24 @@ QuoteSite::Market QuoteSite::openMarket(const Listing &listing) {
     market.price = market.high = market.low = market.open;
     market.volume = 100LL * std::uniform_int_distribution(10000, 200000)(m_random);
     return market;
+}
+
+void QuoteSite::setWalk(const std::string &code, std::vector<int> prices) {
+    std::lock_guard lock(m_mutex);
+    m_walks[code] = std::move(prices);
+}
+
+// Callers hold m_mutex.
+void QuoteSite::walk(std::string_view code, Market &market) {
+    const auto found = m_walks.find(code);
+    if (found == m_walks.end() || found->second.empty())
+        return;
+    std::vector<int> &prices = found->second;
+    market.price = prices.front();
+    if (prices.size() > 1)
+        prices.erase(prices.begin());
+    market.high = std::max(market.high, market.price);
+    market.low = std::min(market.low, market.price);
 }
 
 // A walk that always moves and leans back towards the previous close, so over a few requests a

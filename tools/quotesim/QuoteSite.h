@@ -7,6 +7,7 @@
 #include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Quote.h"
 
@@ -35,6 +36,9 @@ public:
     SitePage quotePage(const std::string &code);
     // GET /annex/quote/CODE.html: the second layout's page, Shift_JIS without a declared charset.
     SitePage annexPage(const std::string &code);
+    // From now on the code's price is each of these in turn, one per page, the last one for
+    // good: a walk that crosses a given line when the test wants it to.
+    void setWalk(const std::string &code, std::vector<int> prices);
 
 private:
     struct Market {
@@ -49,9 +53,11 @@ private:
     Quote nextQuote(const Listing &listing);
     Market openMarket(const Listing &listing);
     void step(Market &market);
+    void walk(std::string_view code, Market &market);
 
     std::mutex m_mutex;
     std::mt19937 m_random;
     std::map<std::string, Market, std::less<>> m_markets;
+    std::map<std::string, std::vector<int>, std::less<>> m_walks; // the prices still to come
     std::chrono::seconds m_slowDelay;
 };

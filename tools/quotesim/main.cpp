@@ -5,9 +5,12 @@
 #include <csignal>
 #include <cstring>
 #include <iostream>
+#include <map>
 #include <random>
+#include <sstream>
 #include <string_view>
 #include <thread>
+#include <vector>
 
 #include <pthread.h>
 
@@ -19,12 +22,32 @@ namespace {
 struct Arguments {
     int port = 18765;
     int slowSeconds = 5;
+    std::map<std::string, std::vector<int>> walks;
 };
 
 bool parseNumber(const char *text, int low, int high, int &value) {
     const char *end = text + std::strlen(text);
     const auto [stop, error] = std::from_chars(text, end, value);
     return error == std::errc() && stop == end && value >= low && value <= high;
+}
+
+// CODE=PRICE,PRICE*COUNT,...: a price given COUNT times over.
+bool parseWalk(std::string_view text, Arguments &arguments) {
+    const std::size_t equals = text.find('=');
+    if (equals == std::string_view::npos || equals == 0)
+        return false;
+    std::vector<int> &prices = arguments.walks[std::string(text.substr(0, equals))];
+    std::istringstream items{std::string(text.substr(equals + 1))};
+    for (std::string item; std::getline(items, item, ',');) {
+        const std::size_t star = item.find('*');
+        int price = 0;
+        int count = 1;
+        if (!parseNumber(item.substr(0, star).c_str(), 1, 100'000'000, price) ||
+            (star != std::string::npos && !parseNumber(item.c_str() + star + 1, 1, 10'000, count)))
+            return false;
+        prices.insert(prices.end(), std::size_t(count), price);
+    }
+    return !prices.empty();
 }
 
 bool parseArguments(int argc, char **argv, Arguments &arguments) {
@@ -36,7 +59,8 @@ bool parseArguments(int argc, char **argv, Arguments &arguments) {
         const bool ok = option == "--port" ? parseNumber(value, 0, 65535, arguments.port)
                         : option == "--slow-seconds"
                             ? parseNumber(value, 0, 3600, arguments.slowSeconds)
-                            : false;
+                        : option == "--walk" ? parseWalk(value, arguments)
+                                             : false;
         if (!ok)
             return false;
     }
@@ -48,7 +72,9 @@ bool parseArguments(int argc, char **argv, Arguments &arguments) {
 int main(int argc, char **argv) {
     Arguments arguments;
     if (!parseArguments(argc, argv, arguments)) {
-        std::cerr << "usage: quotesim [--port N (0 = any free port)] [--slow-seconds S]\n";
+        std::cerr << "usage: quotesim [--port N (0 = any free port)] [--slow-seconds S]\n"
+                     "                [--walk CODE=PRICE,PRICE*COUNT,... (the code's prices, one "
+                     "per page)]...\n";
         return 2;
     }
     // Every thread inherits the blocked signals, so only the waiter below ever sees them.
@@ -60,6 +86,8 @@ int main(int argc, char **argv) {
     std::signal(SIGPIPE, SIG_IGN);
 
     QuoteSite site(std::random_device{}(), std::chrono::seconds(arguments.slowSeconds));
+    for (auto &[code, prices] : arguments.walks)
+        site.setWalk(code, std::move(prices));
     QuoteSiteServer server(site);
     const int port = server.bind(arguments.port);
     if (port < 0) {

@@ -1,0 +1,104 @@
+#include <QLabel>
+#include <QtTest>
+
+#include "AlertBook.h"
+#include "AlertSheet.h"
+#include "PreferencesHarness.h"
+
+namespace {
+
+// What a key press of the text types, one key per character.
+void typeInto(const QString &text) {
+    QWidget *field = QApplication::focusWidget();
+    QVERIFY(field);
+    Preferences::typeText(field, text);
+}
+
+} // namespace
+
+// The alert sheet is reached and filled by keyboard alone; what it refuses it says and keeps
+// nothing of.
+class tst_AlertSheet : public QObject {
+    Q_OBJECT
+private slots:
+    void entries_data() {
+        QTest::addColumn<QString>("above");
+        QTest::addColumn<QString>("below");
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("refusal"); // empty: accepted
+        QTest::addColumn<QStringList>("stored");
+        const QStringList unchanged{"7203;above=2900", "6758;below=2000"};
+        QTest::newRow("all three")
+            << "3000"
+            << "2500"
+            << "3"
+            << "" << QStringList{"7203;above=3000;below=2500;change=3", "6758;below=2000"};
+        QTest::newRow("one") << ""
+                             << ""
+                             << "1.5"
+                             << "" << QStringList{"7203;change=1.5", "6758;below=2000"};
+        QTest::newRow("cleared") << ""
+                                 << ""
+                                 << ""
+                                 << "" << unchanged.mid(1);
+        QTest::newRow("not a number") << "3千"
+                                      << ""
+                                      << ""
+                                      << "は数値ではありません" << unchanged;
+        QTest::newRow("negative") << ""
+                                  << "-1"
+                                  << ""
+                                  << "負の値" << unchanged;
+        QTest::newRow("absurd price") << ""
+                                      << "200000000"
+                                      << ""
+                                      << "100,000,000 円まで" << unchanged;
+        QTest::newRow("beyond 100 %") << ""
+                                      << ""
+                                      << "120"
+                                      << "±100 % まで" << unchanged;
+    }
+    void entries() {
+        QFETCH(QString, above);
+        QFETCH(QString, below);
+        QFETCH(QString, change);
+        QFETCH(QString, refusal);
+        QFETCH(QStringList, stored);
+        QTemporaryDir dir;
+        UserDefaults defaults(dir.filePath("kabu-ticker.conf"));
+        defaults.setValue(UserDefaults::KEY_CODES, {"7203", "6758"});
+        defaults.setValue(UserDefaults::KEY_ALERTS, {"7203;above=2900", "6758;below=2000"});
+        StockManager manager(defaults, QString(), std::chrono::milliseconds(0));
+        AlertBook book(defaults, manager);
+        RecordingInterval interval;
+        ConfigWindowController controller(manager, interval, &book);
+        controller.showWindow();
+        QVERIFY(QTest::qWaitForWindowActive(controller.window()));
+        auto *button = controller.window()->findChild<QPushButton *>("alertButton");
+        auto *table = controller.window()->findChild<QTableView *>("tableView");
+        QVERIFY(button && table && !button->isEnabled());
+        table->setFocus();
+        QTest::keyClick(table, Qt::Key_Space); // the first row, current on focus
+        QVERIFY(button->isEnabled());
+
+        QTest::keyClick(controller.window(), Qt::Key_A, Qt::AltModifier);
+        auto *sheet = controller.window()->findChild<AlertSheet *>("alertSheet");
+        QTRY_VERIFY(sheet && sheet->isVisible());
+        QCOMPARE(sheet->findChild<QLineEdit *>("aboveField")->text(), QStringLiteral("2900"));
+        for (const QString &text : {above, below, change}) {
+            auto *field = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+            QVERIFY(field);
+            field->selectAll();
+            QTest::keyClick(field, Qt::Key_Delete);
+            typeInto(text);
+            QTest::keyClick(field, Qt::Key_Tab);
+        }
+        QTest::keyClick(sheet, Qt::Key_Return);
+        QCOMPARE(sheet->isVisible(), !refusal.isEmpty());
+        QVERIFY(sheet->findChild<QLabel *>("errorLabel")->text().contains(refusal));
+        QCOMPARE(defaults.value(UserDefaults::KEY_ALERTS), stored);
+    }
+};
+
+QTEST_MAIN(tst_AlertSheet)
+#include "tst_AlertSheet.moc"
