@@ -88,7 +88,7 @@ private:
     std::unique_ptr<QMenu> m_statusMenu;
     std::unique_ptr<QMenu> m_stocksMenu;
     std::unique_ptr<StatusTrayIcon> m_trayIcon;
-    QAction *m_passNotice = nullptr; // owned by m_statusMenu; in it when a whole pass failed
+    QAction *m_passNotice = nullptr;        // owned by m_statusMenu; in it when a whole pass failed
     std::unique_ptr<StatusAlerts> m_alerts; // its rules are read by the preferences window
     std::unique_ptr<ConfigWindowController> m_configWindowController;
     const StaleQuoteMarker m_staleQuoteMarker{*this};
