@@ -85,7 +85,7 @@ StatusViewController::StatusViewController(StockManager &stockManager, UserDefau
     m_statusItem->show();
     buildStatusMenu();
     m_trayIcon = std::make_unique<StatusTrayIcon>(m_statusMenu.get(), m_ui->titleLabel->text());
-    m_alerts = std::make_unique<StatusAlerts>(m_stockManager, m_defaults, m_view, m_trayIcon.get());
+    m_alerts = std::make_unique<StatusAlerts>(m_stockManager, defaults, m_view, m_trayIcon.get());
     // The window itself is built on the first showWindow.
     m_configWindowController =
         std::make_unique<ConfigWindowController>(m_stockManager, *this, &m_alerts->book());
