@@ -6,6 +6,7 @@
 #include <QApplication>
 
 #include "AppDelegate.h"
+#include "FontChoice.h"
 #include "HttpClient.h"
 #include "SingleInstance.h"
 #include "StatusBar.h"
@@ -24,6 +25,7 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     // The interface is the status strip; closing the preferences window must not quit.
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setFont(FontChoice::interfaceFont(QApplication::font()));
 
     // A later start only wakes the running copy, before it reads a setting or shows a window.
     SingleInstance instance(QApplication::applicationName());

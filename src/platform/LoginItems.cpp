@@ -167,13 +167,18 @@ QString resolveDesktopFile(const QString &file) {
     return program ? absoluteProgramPath(*program) : QString();
 }
 
+// Started after the panel, so that the tray icon finds its tray; skipped once the program is gone.
 QByteArray desktopFileStarting(const QString &programPath) {
     const QString text = QStringLiteral("[Desktop Entry]\n"
                                         "Type=Application\n"
                                         "Name=%1\n"
                                         "Exec=%2\n"
-                                        "X-GNOME-Autostart-enabled=true\n")
-                             .arg(kDisplayName, escapedString(quotedArgument(programPath)));
+                                        "TryExec=%3\n"
+                                        "X-GNOME-Autostart-enabled=true\n"
+                                        "X-GNOME-Autostart-Delay=2\n"
+                                        "X-KDE-autostart-after=panel\n")
+                             .arg(kDisplayName, escapedString(quotedArgument(programPath)),
+                                  escapedString(programPath));
     return text.toUtf8();
 }
 

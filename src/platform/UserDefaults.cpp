@@ -110,6 +110,14 @@ QString UserDefaults::value(const Setting<QString> &setting) const {
                                                             : setting.defaultValue;
 }
 
+// The INI format keeps a boolean as the text "true" or "false"; anything else is not one.
+bool UserDefaults::value(const Setting<bool> &setting) const {
+    const QString stored = read(setting.key).value_or(QVariant()).toString();
+    if (stored == QLatin1String("true"))
+        return true;
+    return stored == QLatin1String("false") ? false : setting.defaultValue;
+}
+
 bool UserDefaults::setValue(const Setting<QStringList> &setting, const QStringList &value) {
     return write(setting.key, value);
 }
@@ -119,6 +127,10 @@ bool UserDefaults::setValue(const Setting<double> &setting, double value) {
 }
 
 bool UserDefaults::setValue(const Setting<QString> &setting, const QString &value) {
+    return write(setting.key, value);
+}
+
+bool UserDefaults::setValue(const Setting<bool> &setting, bool value) {
     return write(setting.key, value);
 }
 

@@ -24,6 +24,11 @@ public:
     // One entry of alert rules per security, "CODE;above=3000;below=2500;change=3"; none by
     // default.
     static inline const Setting<QStringList> KEY_ALERTS{"KEY_ALERTS", {}};
+    // The colours of rising and falling prices: "standard", "japanese" or "accessible".
+    static inline const Setting<QString> KEY_COLOUR_SCHEME{"KEY_COLOUR_SCHEME",
+                                                           QStringLiteral("standard")};
+    // Whether the strip puts ▲ or ▼ before the price.
+    static inline const Setting<bool> KEY_PRICE_ARROWS{"KEY_PRICE_ARROWS", false};
 
     explicit UserDefaults(QString filePath);
     UserDefaults(const UserDefaults &) = delete;
@@ -38,10 +43,12 @@ public:
     QStringList value(const Setting<QStringList> &setting) const;
     double value(const Setting<double> &setting) const;
     QString value(const Setting<QString> &setting) const;
+    bool value(const Setting<bool> &setting) const;
     // False when the value could not be saved; the file then holds what it held before.
     bool setValue(const Setting<QStringList> &setting, const QStringList &value);
     bool setValue(const Setting<double> &setting, double value);
     bool setValue(const Setting<QString> &setting, const QString &value);
+    bool setValue(const Setting<bool> &setting, bool value);
 
 private:
     std::optional<QVariant> read(const char *key) const;

@@ -4,6 +4,7 @@
 
 #include <QAbstractButton>
 #include <QDataStream>
+#include <QHeaderView>
 #include <QIODevice>
 #include <QMimeData>
 #include <QTableView>
@@ -70,6 +71,9 @@ void ConfigStockTableController::setTableView(QTableView *tableView) {
     // Between rows, never onto one.
     tableView->setDragDropOverwriteMode(false);
     tableView->setDropIndicatorShown(true);
+    // The code as wide as it needs, the name taking the rest.
+    tableView->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tableView->horizontalHeader()->setStretchLastSection(true);
     m_selectionWatch = connect(tableView->selectionModel(), &QItemSelectionModel::selectionChanged,
                                this, &ConfigStockTableController::tableViewSelectionDidChange);
 }
@@ -193,6 +197,8 @@ bool ConfigStockTableController::dropMimeData(const QMimeData *data, Qt::DropAct
     // index positions in the list without the moved stock.
     const qsizetype to = *from < dropRow ? dropRow - 1 : dropRow;
     m_stockManager.translateStockFromIndex(*from, to);
+    // The moved security stays selected: the reload that shows the move keeps the selected row.
+    restoreSelection(int(to));
     return true;
 }
 

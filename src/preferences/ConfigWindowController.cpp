@@ -1,11 +1,15 @@
 #include "ConfigWindowController.h"
 
 #include <QActionGroup>
+#include <QLocale>
 #include <QMainWindow>
 #include <QPropertyAnimation>
+#include <QShortcut>
 #include <QSlider>
+#include <QStyle>
 
 #include "AlertSheet.h"
+#include "AppearanceSetting.h"
 #include "BundleInfo.h"
 #include "CodeInputRule.h"
 #include "ConfigStockTableController.h"
@@ -28,6 +32,15 @@ QString infoText(const char *key) {
     return value.isEmpty() ? QStringLiteral("—") : value;
 }
 
+// The margins the style gives a window's content; a pane is a window's content only while shown.
+void useWindowMargins(QLayout *layout) {
+    const QStyle *style = layout->parentWidget()->style();
+    layout->setContentsMargins(style->pixelMetric(QStyle::PM_LayoutLeftMargin),
+                               style->pixelMetric(QStyle::PM_LayoutTopMargin),
+                               style->pixelMetric(QStyle::PM_LayoutRightMargin),
+                               style->pixelMetric(QStyle::PM_LayoutBottomMargin));
+}
+
 void startAnimation(QProgressBar *indicator) {
     indicator->setRange(0, 0);
 }
@@ -42,11 +55,13 @@ void stopAnimation(QProgressBar *indicator) {
 
 ConfigWindowController::ConfigWindowController(StockManager &stockManager,
                                                IntervalSetting &intervalSetting,
+                                               AppearanceSetting *appearanceSetting,
                                                AlertBook *alertBook, QObject *parent)
     : QObject(parent)
     , m_stockManager(stockManager)
     , m_intervalSetting(intervalSetting)
-    , m_alertBook(alertBook) {
+    , m_alertBook(alertBook)
+    , m_appearanceSetting(appearanceSetting) {
     connect(this, &ConfigWindowController::addTaskFinished, this,
             &ConfigWindowController::finishLoading, Qt::QueuedConnection);
 }
@@ -65,8 +80,12 @@ void ConfigWindowController::loadWindow() {
     m_ui = std::make_unique<Ui::ConfigWindowController>();
     m_window = std::make_unique<QMainWindow>();
     m_ui->setupUi(m_window.get());
+    // The shelf stays inside the window, hidden, so that the pane it holds is found there too.
     m_paneShelf.reset(m_window->takeCentralWidget());
+    m_paneShelf->setParent(m_window.get());
     m_paneShelf->hide();
+    useWindowMargins(m_ui->generalLayout);
+    useWindowMargins(m_ui->infoLayout);
     auto *toolbarItems = new QActionGroup(m_window.get());
     toolbarItems->addAction(m_ui->TOOLBAR_GENERAL);
     toolbarItems->addAction(m_ui->TOOLBAR_INFO);
@@ -120,6 +139,12 @@ void ConfigWindowController::connectActions() {
     connect(m_loadingUi->loadingCancelButton, &QPushButton::clicked, this,
             &ConfigWindowController::actionLoadingCancel);
     connect(m_loadingWindow, &QDialog::finished, this, &ConfigWindowController::loadingSheetDidEnd);
+    new QShortcut(QKeySequence::Delete, m_ui->tableView, this,
+                  &ConfigWindowController::actionRemoveStock, Qt::WidgetShortcut);
+    connect(m_ui->colourSchemeBox, &QComboBox::activated, this,
+            &ConfigWindowController::actionColourScheme);
+    connect(m_ui->priceArrowsBox, &QCheckBox::clicked, this,
+            &ConfigWindowController::actionPriceArrows);
 }
 
 void ConfigWindowController::awakeFromNib() {
@@ -136,6 +161,19 @@ void ConfigWindowController::awakeFromNib() {
         m_ui->launchButton->setChecked(true);
     m_ui->bundleName->setText(infoText("CFBundleName"));
     m_ui->bundleVersion->setText(infoText("CFBundleShortVersionString"));
+    showAppearance();
+}
+
+void ConfigWindowController::showAppearance() {
+    for (QWidget *control : {static_cast<QWidget *>(m_ui->colourSchemeTitle),
+                             static_cast<QWidget *>(m_ui->colourSchemeBox),
+                             static_cast<QWidget *>(m_ui->priceArrowsBox)})
+        control->setVisible(m_appearanceSetting);
+    if (!m_appearanceSetting)
+        return;
+    m_ui->colourSchemeBox->setCurrentIndex(
+        qMax(0, AppearanceSetting::COLOUR_SCHEMES.indexOf(m_appearanceSetting->colourScheme())));
+    m_ui->priceArrowsBox->setChecked(m_appearanceSetting->priceArrows());
 }
 
 void ConfigWindowController::resizeWindowWithView(QWidget *pane) {
@@ -258,6 +296,8 @@ void ConfigWindowController::actionAddStock() {
     m_inputUi->inputSheetCodeField->setText(QString());
     m_inputUi->inputSheetOKButton->setEnabled(false);
     m_inputSheet->open();
+    // A dialog shown again gives the focus back to the button that closed it.
+    m_inputUi->inputSheetCodeField->setFocus();
 }
 
 void ConfigWindowController::actionRemoveStock() {
@@ -281,7 +321,7 @@ void ConfigWindowController::actionIntervalSlider() {
 
 void ConfigWindowController::showIntervalMinutes() {
     const double minutes = m_ui->intervalSlider->sliderPosition() / kSliderStepsPerMinute;
-    m_ui->intervalLabel->setText(tr("%1 分").arg(minutes, 0, 'f', 1));
+    m_ui->intervalLabel->setText(tr("%1分").arg(QLocale().toString(minutes, 'g', 4)));
 }
 
 void ConfigWindowController::actionLoginItem() {
@@ -297,6 +337,16 @@ void ConfigWindowController::actionLoginItem() {
     case Qt::PartiallyChecked:
         break;
     }
+}
+
+void ConfigWindowController::actionColourScheme(int index) {
+    if (m_appearanceSetting && index >= 0 && index < AppearanceSetting::COLOUR_SCHEMES.size())
+        m_appearanceSetting->setColourScheme(AppearanceSetting::COLOUR_SCHEMES.at(index));
+}
+
+void ConfigWindowController::actionPriceArrows(bool shown) {
+    if (m_appearanceSetting)
+        m_appearanceSetting->setPriceArrows(shown);
 }
 
 void ConfigWindowController::actionInputSheetOK() {
@@ -320,74 +370,6 @@ QMainWindow *ConfigWindowController::window() const {
     return m_window.get();
 }
 
-QWidget *ConfigWindowController::generalView() const {
-    return m_ui ? m_ui->generalView : nullptr;
-}
-
-QWidget *ConfigWindowController::infoView() const {
-    return m_ui ? m_ui->infoView : nullptr;
-}
-
 ConfigStockTableController *ConfigWindowController::stockTableController() const {
     return m_stockTableController;
-}
-
-QTableView *ConfigWindowController::tableView() const {
-    return m_ui ? m_ui->tableView : nullptr;
-}
-
-QPushButton *ConfigWindowController::addButton() const {
-    return m_ui ? m_ui->addButton : nullptr;
-}
-
-QPushButton *ConfigWindowController::removeButton() const {
-    return m_ui ? m_ui->removeButton : nullptr;
-}
-
-QSlider *ConfigWindowController::intervalSlider() const {
-    return m_ui ? m_ui->intervalSlider : nullptr;
-}
-
-QLabel *ConfigWindowController::intervalLabel() const {
-    return m_ui ? m_ui->intervalLabel : nullptr;
-}
-
-QCheckBox *ConfigWindowController::launchButton() const {
-    return m_ui ? m_ui->launchButton : nullptr;
-}
-
-QLabel *ConfigWindowController::bundleName() const {
-    return m_ui ? m_ui->bundleName : nullptr;
-}
-
-QLabel *ConfigWindowController::bundleVersion() const {
-    return m_ui ? m_ui->bundleVersion : nullptr;
-}
-
-QDialog *ConfigWindowController::inputSheet() const {
-    return m_inputSheet;
-}
-
-QLineEdit *ConfigWindowController::inputSheetCodeField() const {
-    return m_inputUi ? m_inputUi->inputSheetCodeField : nullptr;
-}
-
-QPushButton *ConfigWindowController::inputSheetOKButton() const {
-    return m_inputUi ? m_inputUi->inputSheetOKButton : nullptr;
-}
-
-QPushButton *ConfigWindowController::inputSheetCancelButton() const {
-    return m_inputUi ? m_inputUi->inputSheetCancelButton : nullptr;
-}
-
-QDialog *ConfigWindowController::loadingWindow() const {
-    return m_loadingWindow;
-}
-
-QProgressBar *ConfigWindowController::loadingIndicator() const {
-    return m_loadingUi ? m_loadingUi->loadingIndicator : nullptr;
-}
-
-QPushButton *ConfigWindowController::loadingCancelButton() const {
-    return m_loadingUi ? m_loadingUi->loadingCancelButton : nullptr;
 }

@@ -8,19 +8,12 @@
 
 #include "BackgroundTasks.h"
 
-class QAbstractButton;
-class QCheckBox;
 class QDialog;
-class QLabel;
-class QLineEdit;
 class QMainWindow;
-class QProgressBar;
 class QPropertyAnimation;
-class QPushButton;
-class QSlider;
-class QTableView;
 class QWidget;
 class AlertBook;
+class AppearanceSetting;
 class ConfigStockTableController;
 class IntervalSetting;
 class SourcePane;
@@ -37,34 +30,20 @@ class LoadingSheet;
 class ConfigWindowController : public QObject {
     Q_OBJECT
 public:
-    // Without an alert book the window offers no alerts.
+    // Without an appearance setting the window offers no colour choice; without an alert book, no
+    // alerts.
     ConfigWindowController(StockManager &stockManager, IntervalSetting &intervalSetting,
+                           AppearanceSetting *appearanceSetting = nullptr,
                            AlertBook *alertBook = nullptr, QObject *parent = nullptr);
     ~ConfigWindowController() override;
 
     // Builds the window on the first call, then brings it to the front.
     void showWindow();
-    // Null until the first showWindow, like every outlet below.
+    // Null until the first showWindow, like the table's model; the window holds every control,
+    // the panes and the sheets, each by its object name.
     QMainWindow *window() const;
 
-    QWidget *generalView() const;
-    QWidget *infoView() const;
     ConfigStockTableController *stockTableController() const;
-    QTableView *tableView() const;
-    QPushButton *addButton() const;
-    QPushButton *removeButton() const;
-    QSlider *intervalSlider() const;
-    QLabel *intervalLabel() const;
-    QCheckBox *launchButton() const;
-    QLabel *bundleName() const;
-    QLabel *bundleVersion() const;
-    QDialog *inputSheet() const;
-    QLineEdit *inputSheetCodeField() const;
-    QPushButton *inputSheetOKButton() const;
-    QPushButton *inputSheetCancelButton() const;
-    QDialog *loadingWindow() const;
-    QProgressBar *loadingIndicator() const;
-    QPushButton *loadingCancelButton() const;
 
     // Shows the pane as the window's content and fits the window to it, animated, keeping the
     // window's top-left corner.
@@ -94,6 +73,8 @@ public slots:
     void actionRemoveStock();
     void actionIntervalSlider();
     void actionLoginItem();
+    void actionColourScheme(int index);
+    void actionPriceArrows(bool shown);
     void actionInputSheetOK();
     void actionInputSheetCancel();
     void actionLoadingCancel();
@@ -103,6 +84,7 @@ private:
     void loadSheets();
     void connectActions();
     void awakeFromNib();
+    void showAppearance();
     void showIntervalMinutes();
     void startAddTask(const QString &code);
     void finishLoading();
@@ -113,6 +95,7 @@ private:
     StockManager &m_stockManager;
     IntervalSetting &m_intervalSetting;
     AlertBook *const m_alertBook;
+    AppearanceSetting *m_appearanceSetting;
     std::unique_ptr<Ui::ConfigWindowController> m_ui;
     std::unique_ptr<Ui::InputSheet> m_inputUi;
     std::unique_ptr<Ui::LoadingSheet> m_loadingUi;

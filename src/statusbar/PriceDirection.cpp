@@ -4,17 +4,6 @@
 
 namespace {
 
-// Created on first use and kept for the life of the process.
-const QColor &upColour() {
-    static const QColor colour = QColor::fromRgbF(0.0f, 0.45f, 0.0f);
-    return colour;
-}
-
-const QColor &downColour() {
-    static const QColor colour = QColor::fromRgbF(0.77f, 0.1f, 0.1f);
-    return colour;
-}
-
 QString directionWord(PriceDirection direction) {
     switch (direction) {
     case PriceDirection::Up:
@@ -35,11 +24,6 @@ PriceDirection priceDirection(const Stock &stock) {
     if (quote == prevClose)
         return PriceDirection::Unchanged;
     return quote < prevClose ? PriceDirection::Down : PriceDirection::Up;
-}
-
-// A price at the previous close counts as up.
-QColor priceColour(const Stock &stock) {
-    return priceDirection(stock) == PriceDirection::Down ? downColour() : upColour();
 }
 
 QString spokenQuote(const Stock &stock) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QColor>
 #include <QString>
 
 class Stock;
@@ -10,9 +9,6 @@ class Stock;
 enum class PriceDirection { Up, Unchanged, Down };
 
 PriceDirection priceDirection(const Stock &stock);
-
-// The one place that chooses the colour of a price on the strip.
-QColor priceColour(const Stock &stock);
 
 // What a screen reader says for a security on the strip, e.g. "7203 2,345円 上昇".
 QString spokenQuote(const Stock &stock);

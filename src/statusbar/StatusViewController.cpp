@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
@@ -28,6 +29,9 @@ namespace {
 
 constexpr std::chrono::milliseconds kTickInterval{5000};
 
+// Whether the price a label shows is at or above the previous close; unset while it shows none.
+const char *const kRisingProperty = "rising";
+
 void setTextColour(QLabel *label, const QColor &colour) {
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, colour);
@@ -48,10 +52,12 @@ QString withWidestDigits(const QFontMetrics &metrics, QString sample) {
     return sample;
 }
 
+// The label keeps what it shows.
 void reserveWidth(QLabel *label, const QString &widestText) {
+    const QString shown = label->text();
     label->setText(withWidestDigits(label->fontMetrics(), widestText));
     label->setMinimumWidth(label->sizeHint().width());
-    label->clear();
+    label->setText(shown);
 }
 
 QString menuTitle(const Stock &stock) {
@@ -74,6 +80,9 @@ StatusViewController::StatusViewController(StockManager &stockManager, UserDefau
                                            QObject *parent)
     : QObject(parent)
     , m_stockManager(stockManager)
+    , m_defaults(defaults)
+    , m_colourScheme(defaults.value(UserDefaults::KEY_COLOUR_SCHEME),
+                     defaults.value(UserDefaults::KEY_PRICE_ARROWS))
     , m_interval(defaults)
     , m_ui(std::make_unique<Ui::StatusViewController>())
     , m_statusItem(std::make_unique<StatusBar>())
@@ -88,7 +97,7 @@ StatusViewController::StatusViewController(StockManager &stockManager, UserDefau
     m_alerts = std::make_unique<StatusAlerts>(m_stockManager, defaults, m_view, m_trayIcon.get());
     // The window itself is built on the first showWindow.
     m_configWindowController =
-        std::make_unique<ConfigWindowController>(m_stockManager, *this, &m_alerts->book());
+        std::make_unique<ConfigWindowController>(m_stockManager, *this, this, &m_alerts->book());
 }
 
 StatusViewController::~StatusViewController() = default;
@@ -99,6 +108,29 @@ double StatusViewController::intervalSecond() const {
 
 void StatusViewController::setIntervalSecond(double minutes) {
     m_interval.setMinutes(minutes);
+}
+
+QString StatusViewController::colourScheme() const {
+    return m_defaults.value(UserDefaults::KEY_COLOUR_SCHEME);
+}
+
+void StatusViewController::setColourScheme(const QString &key) {
+    m_defaults.setValue(UserDefaults::KEY_COLOUR_SCHEME, key);
+    m_colourScheme = ColourScheme(key, m_colourScheme.arrows());
+    for (QLabel *quote : {m_ui->quoteA, m_ui->quoteB})
+        colourPrice(quote);
+    m_ui->strip->renderSlots();
+}
+
+bool StatusViewController::priceArrows() const {
+    return m_colourScheme.arrows();
+}
+
+void StatusViewController::setPriceArrows(bool shown) {
+    m_defaults.setValue(UserDefaults::KEY_PRICE_ARROWS, shown);
+    m_colourScheme = ColourScheme(colourScheme(), shown);
+    finishSlide();
+    reserveSpace();
 }
 
 StatusBar *StatusViewController::statusItem() const {
@@ -148,15 +180,15 @@ void StatusViewController::reserveSpace() {
     for (QLabel *code : {m_ui->codeA, m_ui->codeB})
         reserveWidth(code, QStringLiteral("0000"));
     for (QLabel *quote : {m_ui->quoteA, m_ui->quoteB})
-        reserveWidth(quote, widestPrice);
+        reserveWidth(quote, m_colourScheme.priceText(widestPrice, true));
     const int width = std::max(m_ui->titleView->minimumSizeHint().width(),
                                m_ui->itemViewA->minimumSizeHint().width());
     const int height = m_statusItem->thickness();
     m_view->setFixedSize(width, height);
     m_ui->strip->setGeometry(0, 0, width, height);
     m_ui->titleView->setGeometry(0, 0, width, height);
-    m_ui->itemViewA->setGeometry(0, 0, width, height);
-    m_ui->itemViewB->setGeometry(0, height, width, height);
+    (m_isItemViewA ? m_ui->itemViewA : m_ui->itemViewB)->setGeometry(0, 0, width, height);
+    (m_isItemViewA ? m_ui->itemViewB : m_ui->itemViewA)->setGeometry(0, height, width, height);
 }
 
 void StatusViewController::buildStatusMenu() {
@@ -240,9 +272,11 @@ void StatusViewController::showInIncomingSlot(const Stock &stock) {
     QWidget *slot = m_isItemViewA ? m_ui->itemViewB : m_ui->itemViewA;
     QLabel *code = m_isItemViewA ? m_ui->codeB : m_ui->codeA;
     QLabel *quote = m_isItemViewA ? m_ui->quoteB : m_ui->quoteA;
+    const bool rising = priceDirection(stock) != PriceDirection::Down;
     code->setText(stock.code());
-    quote->setText(stock.quoteToFormat());
-    setTextColour(quote, priceColour(stock));
+    quote->setText(m_colourScheme.priceText(stock.quoteToFormat(), rising));
+    quote->setProperty(kRisingProperty, rising);
+    colourPrice(quote);
     slot->setAccessibleName(spokenQuote(stock));
     m_ui->strip->renderSlot(slot);
     m_trayIcon->showStock(stock, m_alerts->rulesText(stock));
@@ -286,11 +320,14 @@ void StatusViewController::menuDidClose() {
     setLabelRole(QPalette::WindowText);
 }
 
-// The price labels are left out: they keep their up and down colours on the highlight.
+// The price labels are left out: they keep their up and down colours on the highlight, shaded
+// for it in a chosen scheme.
 void StatusViewController::setLabelRole(QPalette::ColorRole role) {
     for (QLabel *label :
          std::initializer_list<QLabel *>{m_ui->codeB, m_ui->codeA, m_ui->titleLabel})
         label->setForegroundRole(role);
+    for (QLabel *quote : {m_ui->quoteA, m_ui->quoteB})
+        colourPrice(quote);
     m_ui->strip->renderSlots();
 }
 
@@ -306,6 +343,16 @@ void StatusViewController::nameView() {
 void StatusViewController::markLines() {
     m_staleQuoteMarker.markLines(*m_stocksMenu);
     m_alerts->markLines(*m_stocksMenu);
+}
+
+void StatusViewController::colourPrice(QLabel *quote) const {
+    const QVariant rising = quote->property(kRisingProperty);
+    if (!rising.isValid())
+        return;
+    const QColor background = m_view->highlighted()
+                                  ? QGuiApplication::palette().color(QPalette::Highlight)
+                                  : m_view->palette().color(QPalette::Window);
+    setTextColour(quote, m_colourScheme.priceColour(rising.toBool(), background));
 }
 
 void StatusViewController::popUpStatusMenu() {

@@ -6,6 +6,8 @@
 #include <QPalette>
 #include <QTimer>
 
+#include "AppearanceSetting.h"
+#include "ColourScheme.h"
 #include "IntervalSetting.h"
 #include "RefreshInterval.h"
 #include "StaleQuoteMarker.h"
@@ -13,6 +15,7 @@
 #include "StockMenuLine.h" // what the lines of stocksMenu() carry
 
 class QAction;
+class QLabel;
 class QMenu;
 class QMouseEvent;
 class StatusAlerts;
@@ -29,7 +32,10 @@ class StatusViewController;
 
 // The program's status item: a ticker that slides the next security's code and price into view
 // every five seconds, the status menu a click opens, and the refresh interval setting.
-class StatusViewController : public QObject, public StatusViewDelegate, public IntervalSetting {
+class StatusViewController : public QObject,
+                             public StatusViewDelegate,
+                             public IntervalSetting,
+                             public AppearanceSetting {
     Q_OBJECT
 public:
     StatusViewController(StockManager &stockManager, UserDefaults &defaults,
@@ -39,6 +45,12 @@ public:
     // Minutes from the start of one refresh pass to the start of the next.
     double intervalSecond() const override;
     void setIntervalSecond(double minutes) override;
+
+    // Take effect at once on the shown price; the arrows from the next step.
+    QString colourScheme() const override;
+    void setColourScheme(const QString &key) override;
+    bool priceArrows() const override;
+    void setPriceArrows(bool shown) override;
 
     StatusBar *statusItem() const;
     StatusView *view() const;
@@ -75,12 +87,15 @@ private:
     void nameView();
     void showPassFailure();
     void markLines();
+    void colourPrice(QLabel *quote) const;
 
     // The index in the watch list of the security shown last, one for the whole process:
     // -1 before the first step, never reset.
     static inline int s_rotationPosition = -1;
 
     StockManager &m_stockManager;
+    UserDefaults &m_defaults;
+    ColourScheme m_colourScheme;
     RefreshInterval m_interval;
     std::unique_ptr<Ui::StatusViewController> m_ui;
     std::unique_ptr<StatusBar> m_statusItem;

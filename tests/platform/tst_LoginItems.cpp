@@ -156,7 +156,8 @@ private slots:
         const QList<QByteArray> lines = text.split('\n');
         for (const char *line :
              {"Type=Application", "Name=Kabu Ticker", "Exec=\"/opt/kabu/kabu-ticker\"",
-              "X-GNOME-Autostart-enabled=true"})
+              "TryExec=/opt/kabu/kabu-ticker", "X-GNOME-Autostart-enabled=true",
+              "X-GNOME-Autostart-Delay=2", "X-KDE-autostart-after=panel"})
             QVERIFY2(lines.contains(line), line);
         QCOMPARE(loginItems.items().size(), 1);
         QCOMPARE(loginItems.items().first().resolvedPath, QStringLiteral("/opt/kabu/kabu-ticker"));

@@ -55,6 +55,7 @@ private slots:
     void codesRoundTrip_data();
     void codesRoundTrip();
     void intervalRoundTrip();
+    void appearanceRoundTrip();
     void otherSettingsSurviveAWrite();
     void missingKeyReadsDefaultAndWritesNothing_data();
     void missingKeyReadsDefaultAndWritesNothing();
@@ -108,6 +109,26 @@ void tst_UserDefaults::intervalRoundTrip() {
     QCOMPARE(
         UserDefaults(dir.filePath(QStringLiteral("words.conf"))).value(UserDefaults::KEY_INTERVAL),
         0.0);
+}
+
+// The colour scheme and the arrows: read back as written; a value of another kind reads as the
+// default.
+void tst_UserDefaults::appearanceRoundTrip() {
+    const QTemporaryDir dir;
+    const QString file = dir.filePath(kFileName);
+    UserDefaults defaults(file);
+    QCOMPARE(defaults.value(UserDefaults::KEY_COLOUR_SCHEME), QStringLiteral("standard"));
+    QCOMPARE(defaults.value(UserDefaults::KEY_PRICE_ARROWS), false);
+
+    QVERIFY(defaults.setValue(UserDefaults::KEY_COLOUR_SCHEME, QStringLiteral("japanese")));
+    QVERIFY(defaults.setValue(UserDefaults::KEY_PRICE_ARROWS, true));
+    QCOMPARE(UserDefaults(file).value(UserDefaults::KEY_COLOUR_SCHEME), QStringLiteral("japanese"));
+    QCOMPARE(UserDefaults(file).value(UserDefaults::KEY_PRICE_ARROWS), true);
+
+    const QString odd = dir.filePath(QStringLiteral("odd.conf"));
+    writeFile(odd, "[General]\nKEY_COLOUR_SCHEME=a, b\nKEY_PRICE_ARROWS=1\n");
+    QCOMPARE(UserDefaults(odd).value(UserDefaults::KEY_COLOUR_SCHEME), QStringLiteral("standard"));
+    QCOMPARE(UserDefaults(odd).value(UserDefaults::KEY_PRICE_ARROWS), false);
 }
 
 void tst_UserDefaults::otherSettingsSurviveAWrite() {

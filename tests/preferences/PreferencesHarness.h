@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -72,17 +73,21 @@ struct Preferences {
         if (ConfigStockTableController *table = controller->stockTableController())
             table->reloadData();
         events.append(
-            QStringLiteral("reload %1").arg(controller->tableView()->model()->rowCount()));
+            QStringLiteral("reload %1").arg(outlet<QTableView>("tableView")->model()->rowCount()));
     }
 
-    QAction *toolbarItem(const QString &name) const {
-        return controller->window()->findChild<QAction *>(name);
+    QAction *toolbarItem(const QString &name) const { return outlet<QAction>(name); }
+
+    // A control, pane or sheet of the window by its object name; null before the window is built.
+    template <typename T> T *outlet(const QString &name) const {
+        QMainWindow *window = controller->window();
+        return window ? window->findChild<T *>(name) : nullptr;
     }
 
     // Opens the input sheet and types the code, key by key.
     void typeCode(const QString &code) const {
-        controller->addButton()->click();
-        typeText(controller->inputSheetCodeField(), code);
+        outlet<QPushButton>("addButton")->click();
+        typeText(outlet<QLineEdit>("inputSheetCodeField"), code);
     }
 
     // One key press per character; QTest::keyClicks takes Latin-1 only.
@@ -97,9 +102,9 @@ struct Preferences {
     }
 
     void noteSheetClosing() {
-        QObject::connect(controller->loadingWindow(), &QDialog::finished, [this] {
-            events.append(
-                QStringLiteral("closed %1").arg(controller->tableView()->model()->rowCount()));
+        QObject::connect(outlet<QDialog>("loadingWindow"), &QDialog::finished, [this] {
+            events.append(QStringLiteral("closed %1")
+                              .arg(outlet<QTableView>("tableView")->model()->rowCount()));
         });
     }
 
@@ -108,7 +113,7 @@ struct Preferences {
         controller->showWindow();
         noteSheetClosing();
         typeCode(code);
-        controller->inputSheetOKButton()->click();
+        outlet<QPushButton>("inputSheetOKButton")->click();
     }
 
     QTemporaryDir dir;

@@ -163,6 +163,33 @@ private slots:
         QCOMPARE(list.shownCodes(), order);
     }
 
+    // After the reload that shows a move, the moved security is the selected one, wherever the
+    // selection was before the drag.
+    void movedRowStaysSelected_data() {
+        QTest::addColumn<int>("selected");
+        QTest::addColumn<int>("draggedRow");
+        QTest::addColumn<int>("dropRow");
+        QTest::addColumn<int>("selectedAfter");
+        QTest::newRow("down") << 0 << 0 << 3 << 2;
+        QTest::newRow("up") << 3 << 3 << 1 << 1;
+        QTest::newRow("below the last row") << 1 << 1 << -1 << 4;
+        QTest::newRow("another row was selected") << 4 << 0 << 2 << 1;
+    }
+    void movedRowStaysSelected() {
+        QFETCH(int, selected);
+        QFETCH(int, draggedRow);
+        QFETCH(int, dropRow);
+        QFETCH(int, selectedAfter);
+        Window window(kFive, false);
+        window.select(selected);
+        const std::unique_ptr<QMimeData> data = window.list.dragged({draggedRow});
+        QVERIFY(window.list.table->dropMimeData(data.get(), Qt::MoveAction, dropRow, 0, {}));
+        window.list.table->reloadData();
+        QCOMPARE(window.list.table->selectedRow(), selectedAfter);
+        QCOMPARE(window.list.shownCodes().at(selectedAfter), kFive.at(draggedRow));
+        QVERIFY(window.remove->isEnabled());
+    }
+
     void dropOntoARowIsRefused() {
         WatchList list(kFive);
         const std::unique_ptr<QMimeData> data = list.dragged({0});

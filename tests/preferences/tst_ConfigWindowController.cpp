@@ -26,17 +26,14 @@ void tst_ConfigWindowController::nothingIsBuiltBeforeShowWindow() {
     Preferences p({"7203"});
     ConfigWindowController &c = *p.controller;
     QCOMPARE(c.window(), nullptr);
-    QCOMPARE(c.generalView(), nullptr);
     QCOMPARE(c.stockTableController(), nullptr);
-    QCOMPARE(c.intervalSlider(), nullptr);
-    QCOMPARE(c.inputSheet(), nullptr);
-    QCOMPARE(c.loadingWindow(), nullptr);
     // Requests through the missing window do nothing.
     c.actionGeneralView();
     c.actionAddStock();
     c.actionRemoveStock();
     c.actionIntervalSlider();
     c.actionLoginItem();
+    c.actionColourScheme(1);
     c.actionLoadingCancel();
     c.resizeWindowWithView(nullptr);
     QCOMPARE(c.window(), nullptr);
@@ -54,19 +51,20 @@ void tst_ConfigWindowController::showWindowBuildsOnceAndFillsControls() {
     QVERIFY(window->isVisible());
     QVERIFY(p.toolbarItem("TOOLBAR_GENERAL")->isChecked());
     QVERIFY(!p.toolbarItem("TOOLBAR_INFO")->isChecked());
-    QCOMPARE(window->centralWidget(), c.generalView());
-    QCOMPARE(c.intervalSlider()->value(), 125);
-    QCOMPARE(c.intervalLabel()->text(), QStringLiteral("12.5 分"));
+    QCOMPARE(window->centralWidget(), p.outlet<QWidget>("generalView"));
+    QCOMPARE(p.outlet<QSlider>("intervalSlider")->value(), 125);
+    QCOMPARE(p.outlet<QLabel>("intervalLabel")->text(), QStringLiteral("12.5分"));
     QVERIFY(p.interval.received.isEmpty()); // showing the interval does not set it
-    QCOMPARE(c.bundleName()->text(), QStringLiteral(KABU_DISPLAY_NAME));
-    QCOMPARE(c.bundleVersion()->text(), QStringLiteral(KABU_VERSION));
-    QVERIFY(!c.inputSheet()->isVisible());
-    QVERIFY(!c.loadingWindow()->isVisible());
-    QVERIFY(!c.removeButton()->isEnabled());
-    QCOMPARE(c.inputSheetOKButton()->property("tag").toInt(), 1);
-    QVERIFY(c.inputSheetCancelButton()->property("tag").toInt() != 1);
-    QCOMPARE(c.inputSheetCodeField()->property("tag").toInt(), 0);
-    QVERIFY(c.inputSheet()->parent() == window && c.loadingWindow()->parent() == window);
+    QCOMPARE(p.outlet<QLabel>("bundleName")->text(), QStringLiteral(KABU_DISPLAY_NAME));
+    QCOMPARE(p.outlet<QLabel>("bundleVersion")->text(), QStringLiteral(KABU_VERSION));
+    QVERIFY(!p.outlet<QDialog>("inputSheet")->isVisible());
+    QVERIFY(!p.outlet<QDialog>("loadingWindow")->isVisible());
+    QVERIFY(!p.outlet<QPushButton>("removeButton")->isEnabled());
+    QCOMPARE(p.outlet<QPushButton>("inputSheetOKButton")->property("tag").toInt(), 1);
+    QVERIFY(p.outlet<QPushButton>("inputSheetCancelButton")->property("tag").toInt() != 1);
+    QCOMPARE(p.outlet<QLineEdit>("inputSheetCodeField")->property("tag").toInt(), 0);
+    QVERIFY(p.outlet<QDialog>("inputSheet")->parent() == window &&
+            p.outlet<QDialog>("loadingWindow")->parent() == window);
 
     // Showing again keeps the window and does not refresh its controls.
     window->hide();
@@ -74,7 +72,7 @@ void tst_ConfigWindowController::showWindowBuildsOnceAndFillsControls() {
     c.showWindow();
     QCOMPARE(c.window(), window);
     QVERIFY(window->isVisible());
-    QCOMPARE(c.intervalSlider()->value(), 125);
+    QCOMPARE(p.outlet<QSlider>("intervalSlider")->value(), 125);
 }
 
 void tst_ConfigWindowController::missingLoginItemLeavesLaunchBoxOff() {
@@ -82,7 +80,7 @@ void tst_ConfigWindowController::missingLoginItemLeavesLaunchBoxOff() {
     Preferences p({});
     p.controller->showWindow();
     QVERIFY(!p.controller->isEnableLoginItem());
-    QCOMPARE(p.controller->launchButton()->checkState(), Qt::Unchecked);
+    QCOMPARE(p.outlet<QCheckBox>("launchButton")->checkState(), Qt::Unchecked);
 }
 
 void tst_ConfigWindowController::paneSwitchKeepsTopLeftAndTakesPaneSize() {
@@ -95,21 +93,21 @@ void tst_ConfigWindowController::paneSwitchKeepsTopLeftAndTakesPaneSize() {
     QTRY_COMPARE(window->pos(), QPoint(100, 120));
     const QRect generalFrame = window->geometry();
     const QPoint topLeft = generalFrame.topLeft(); // inside the frame the window system draws
-    const QSize generalSize = c.generalView()->size();
+    const QSize generalSize = p.outlet<QWidget>("generalView")->size();
     const QSize chrome = generalFrame.size() - generalSize;
     QCOMPARE(chrome.width(), 0);
     QVERIFY(chrome.height() > 0); // the toolbar
-    const QSize infoSize = c.infoView()->size();
+    const QSize infoSize = p.outlet<QWidget>("infoView")->size();
     QVERIFY(infoSize.height() < generalSize.height());
 
     p.toolbarItem("TOOLBAR_INFO")->trigger();
-    QCOMPARE(window->centralWidget(), c.infoView()); // the content swaps at once
+    QCOMPARE(window->centralWidget(), p.outlet<QWidget>("infoView")); // the content swaps at once
     QVERIFY(p.toolbarItem("TOOLBAR_INFO")->isChecked());
     QVERIFY(!p.toolbarItem("TOOLBAR_GENERAL")->isChecked());
     const QRect infoFrame(topLeft, infoSize + chrome);
     QTRY_COMPARE(window->geometry(), infoFrame);
-    QCOMPARE(c.infoView()->size(), infoSize);
-    QVERIFY(!c.generalView()->isVisible());
+    QCOMPARE(p.outlet<QWidget>("infoView")->size(), infoSize);
+    QVERIFY(!p.outlet<QWidget>("generalView")->isVisible());
 
     // The same pane again: the same rectangle.
     p.toolbarItem("TOOLBAR_INFO")->trigger();
@@ -117,48 +115,61 @@ void tst_ConfigWindowController::paneSwitchKeepsTopLeftAndTakesPaneSize() {
 
     // Back to the taller pane: the bottom edge moves down, top and left stay.
     p.toolbarItem("TOOLBAR_GENERAL")->trigger();
-    QCOMPARE(window->centralWidget(), c.generalView());
+    QCOMPARE(window->centralWidget(), p.outlet<QWidget>("generalView"));
     QTRY_COMPARE(window->geometry(), QRect(topLeft, generalSize + chrome));
-    QVERIFY(c.generalView()->isVisible());
-    QCOMPARE(c.generalView()->size(), generalSize);
+    QVERIFY(p.outlet<QWidget>("generalView")->isVisible());
+    QCOMPARE(p.outlet<QWidget>("generalView")->size(), generalSize);
 }
 
 void tst_ConfigWindowController::sliderHandsOnMinutesUnchanged() {
     Preferences p({});
     ConfigWindowController &c = *p.controller;
     c.showWindow();
-    QSlider *slider = c.intervalSlider();
+    QSlider *slider = p.outlet<QSlider>("intervalSlider");
+    QLabel *label = p.outlet<QLabel>("intervalLabel");
     slider->setFocus();
-    slider->setValue(25);
-    QCOMPARE(p.interval.received, QList<double>{2.5});
-    QCOMPARE(p.interval.stored, 5.0);
-    QCOMPARE(slider->value(), 25); // not moved to the clamped value
-    QCOMPARE(c.intervalLabel()->text(), QStringLiteral("2.5 分"));
+    slider->setValue(25); // below the floor: the slider stops at five minutes
+    QCOMPARE(slider->value(), 50);
+    QCOMPARE(p.interval.received, QList<double>{5.0});
+    QCOMPARE(label->text(), QStringLiteral("5分"));
 
     QTest::keyClick(slider, Qt::Key_Right);
-    QCOMPARE(slider->value(), 26);
-    QCOMPARE(p.interval.received.last(), 2.6);
+    QCOMPARE(slider->value(), 51);
+    QCOMPARE(p.interval.received.last(), 5.1);
     slider->setValue(123);
     QCOMPARE(p.interval.received.last(), 12.3);
     QCOMPARE(p.interval.stored, 12.3);
-    QCOMPARE(c.intervalLabel()->text(), QStringLiteral("12.3 分"));
+    QCOMPARE(label->text(), QStringLiteral("12.3分"));
 
     // While dragged, the label follows; the interval is set once the slider is let go.
     slider->setSliderDown(true);
-    slider->setSliderPosition(42);
-    QCOMPARE(c.intervalLabel()->text(), QStringLiteral("4.2 分"));
+    slider->setSliderPosition(420);
+    QCOMPARE(label->text(), QStringLiteral("42分"));
     QCOMPARE(p.interval.received.last(), 12.3);
     slider->setSliderDown(false);
-    QCOMPARE(p.interval.received.last(), 4.2);
-    QCOMPARE(p.interval.stored, 5.0);
+    QCOMPARE(p.interval.received.last(), 42.0);
+}
+
+// A stored interval under the floor, which the ticker keeps, shows as the floor and stays stored.
+void tst_ConfigWindowController::sliderShowsStoredIntervalOnNextStart_data() {
+    QTest::addColumn<double>("stored");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QString>("label");
+    QTest::newRow("floor") << 5.0 << 50 << "5分";
+    QTest::newRow("default") << 10.0 << 100 << "10分";
+    QTest::newRow("under the floor") << 2.5 << 50 << "5分";
 }
 
 void tst_ConfigWindowController::sliderShowsStoredIntervalOnNextStart() {
+    QFETCH(double, stored);
+    QFETCH(int, position);
+    QFETCH(QString, label);
     Preferences p({});
-    p.interval.stored = 5.0;
+    p.interval.stored = stored;
     p.controller->showWindow();
-    QCOMPARE(p.controller->intervalSlider()->value(), 50);
-    QCOMPARE(p.controller->intervalLabel()->text(), QStringLiteral("5.0 分"));
+    QCOMPARE(p.outlet<QSlider>("intervalSlider")->value(), position);
+    QCOMPARE(p.outlet<QLabel>("intervalLabel")->text(), label);
+    QVERIFY(p.interval.received.isEmpty());
 }
 
 void tst_ConfigWindowController::launchBoxShowsExistingLoginItem() {
@@ -167,11 +178,11 @@ void tst_ConfigWindowController::launchBoxShowsExistingLoginItem() {
     QVERIFY(writeDesktopFile(QDir(autostartDir()).filePath("b.desktop"), own));
     Preferences p({});
     p.controller->showWindow();
-    QCOMPARE(p.controller->launchButton()->checkState(), Qt::Checked);
+    QCOMPARE(p.outlet<QCheckBox>("launchButton")->checkState(), Qt::Checked);
     QCOMPARE(QDir(autostartDir()).entryList(QDir::Files).size(), 2); // showing writes nothing
 
     // Turning it off takes out the first entry only.
-    p.controller->launchButton()->click();
+    p.outlet<QCheckBox>("launchButton")->click();
     QCOMPARE(QDir(autostartDir()).entryList(QDir::Files), QStringList{"b.desktop"});
     QVERIFY(p.controller->isEnableLoginItem());
 }
@@ -179,7 +190,7 @@ void tst_ConfigWindowController::launchBoxShowsExistingLoginItem() {
 void tst_ConfigWindowController::launchBoxAddsAndRemovesLoginItem() {
     Preferences p({});
     p.controller->showWindow();
-    QCheckBox *box = p.controller->launchButton();
+    QCheckBox *box = p.outlet<QCheckBox>("launchButton");
     QCOMPARE(box->checkState(), Qt::Unchecked);
     box->click();
     QVERIFY(box->isChecked());

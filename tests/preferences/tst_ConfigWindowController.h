@@ -20,6 +20,7 @@ private slots:
 
     // interval slider
     void sliderHandsOnMinutesUnchanged();
+    void sliderShowsStoredIntervalOnNextStart_data();
     void sliderShowsStoredIntervalOnNextStart();
 
     // launch at login
@@ -42,6 +43,7 @@ private slots:
     void destroyingMidAddDropsFinishStep();
     void removeTakesSelectedRowsCode();
     void removeWithoutSelectionDoesNothing();
+    void deleteKeyRemovesSelectedRow();
 
 private:
     QString autostartDir() const;

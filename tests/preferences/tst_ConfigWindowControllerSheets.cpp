@@ -11,23 +11,23 @@ void tst_ConfigWindowController::firstPasteOfFiveLeavesFieldEmpty() {
     QCOMPARE(ConfigWindowController::rememberedCodeText(), QString());
     Preferences p({});
     p.controller->showWindow();
-    p.controller->addButton()->click();
-    QLineEdit *field = p.controller->inputSheetCodeField();
+    p.outlet<QPushButton>("addButton")->click();
+    QLineEdit *field = p.outlet<QLineEdit>("inputSheetCodeField");
     QGuiApplication::clipboard()->setText(QStringLiteral("12345"));
     field->paste();
     QCOMPARE(field->text(), QString());
-    QVERIFY(!p.controller->inputSheetOKButton()->isEnabled());
+    QVERIFY(!p.outlet<QPushButton>("inputSheetOKButton")->isEnabled());
 }
 
 void tst_ConfigWindowController::okOnlyAfterFourthDigit() {
     Preferences p({});
     ConfigWindowController &c = *p.controller;
     c.showWindow();
-    c.addButton()->click();
-    QVERIFY(c.inputSheet()->isVisible());
-    QCOMPARE(c.inputSheet()->windowModality(), Qt::WindowModal);
-    QLineEdit *field = c.inputSheetCodeField();
-    QPushButton *ok = c.inputSheetOKButton();
+    p.outlet<QPushButton>("addButton")->click();
+    QVERIFY(p.outlet<QDialog>("inputSheet")->isVisible());
+    QCOMPARE(p.outlet<QDialog>("inputSheet")->windowModality(), Qt::WindowModal);
+    QLineEdit *field = p.outlet<QLineEdit>("inputSheetCodeField");
+    QPushButton *ok = p.outlet<QPushButton>("inputSheetOKButton");
     QCOMPARE(field->text(), QString());
     QVERIFY(!ok->isEnabled());
     for (const char digit : {'7', '2', '0'}) {
@@ -45,9 +45,9 @@ void tst_ConfigWindowController::okOnlyAfterFourthDigit() {
     QVERIFY(ok->isEnabled());
 
     // Opening the sheet again empties the field; the remembered text stays.
-    c.inputSheetCancelButton()->click();
-    QVERIFY(!c.inputSheet()->isVisible());
-    c.addButton()->click();
+    p.outlet<QPushButton>("inputSheetCancelButton")->click();
+    QVERIFY(!p.outlet<QDialog>("inputSheet")->isVisible());
+    p.outlet<QPushButton>("addButton")->click();
     QCOMPARE(field->text(), QString());
     QVERIFY(!ok->isEnabled());
     QCOMPARE(ConfigWindowController::rememberedCodeText(), QStringLiteral("7203"));
@@ -58,21 +58,21 @@ void tst_ConfigWindowController::fifthCharacterAndPasteRestoreRememberedText() {
     ConfigWindowController &c = *p.controller;
     c.showWindow();
     p.typeCode(QStringLiteral("6758"));
-    QLineEdit *field = c.inputSheetCodeField();
+    QLineEdit *field = p.outlet<QLineEdit>("inputSheetCodeField");
     QTest::keyClick(field, '9');
     QCOMPARE(field->text(), QStringLiteral("6758"));
-    QVERIFY(c.inputSheetOKButton()->isEnabled());
+    QVERIFY(p.outlet<QPushButton>("inputSheetOKButton")->isEnabled());
     QTest::keyClick(field, 'x');
     QCOMPARE(field->text(), QStringLiteral("6758"));
 
     // A fresh sheet: five pasted digits bring back what the last accepted edit left.
-    c.inputSheetCancelButton()->click();
-    c.addButton()->click();
+    p.outlet<QPushButton>("inputSheetCancelButton")->click();
+    p.outlet<QPushButton>("addButton")->click();
     QCOMPARE(field->text(), QString());
     QGuiApplication::clipboard()->setText(QStringLiteral("12345"));
     field->paste();
     QCOMPARE(field->text(), QStringLiteral("6758"));
-    QVERIFY(c.inputSheetOKButton()->isEnabled());
+    QVERIFY(p.outlet<QPushButton>("inputSheetOKButton")->isEnabled());
 
     // Five digits pasted after two: the whole edit falls back to the two.
     QTest::keyClick(field, Qt::Key_Backspace);
@@ -80,7 +80,7 @@ void tst_ConfigWindowController::fifthCharacterAndPasteRestoreRememberedText() {
     QCOMPARE(field->text(), QStringLiteral("67"));
     field->paste();
     QCOMPARE(field->text(), QStringLiteral("67"));
-    QVERIFY(!c.inputSheetOKButton()->isEnabled());
+    QVERIFY(!p.outlet<QPushButton>("inputSheetOKButton")->isEnabled());
 }
 
 void tst_ConfigWindowController::nonAsciiDigitsKeepOKDisabled_data() {
@@ -97,17 +97,17 @@ void tst_ConfigWindowController::nonAsciiDigitsKeepOKDisabled() {
     Preferences p({});
     p.controller->showWindow();
     p.typeCode(typed);
-    QCOMPARE(p.controller->inputSheetCodeField()->text(), typed);
-    QVERIFY(!p.controller->inputSheetOKButton()->isEnabled());
+    QCOMPARE(p.outlet<QLineEdit>("inputSheetCodeField")->text(), typed);
+    QVERIFY(!p.outlet<QPushButton>("inputSheetOKButton")->isEnabled());
 }
 
 void tst_ConfigWindowController::cancelEndsWithoutFetch() {
     Preferences p({}, m_site.baseURL());
     p.controller->showWindow();
     p.typeCode(QStringLiteral("7203"));
-    p.controller->inputSheetCancelButton()->click();
-    QVERIFY(!p.controller->inputSheet()->isVisible());
-    QVERIFY(!p.controller->loadingWindow()->isVisible());
+    p.outlet<QPushButton>("inputSheetCancelButton")->click();
+    QVERIFY(!p.outlet<QDialog>("inputSheet")->isVisible());
+    QVERIFY(!p.outlet<QDialog>("loadingWindow")->isVisible());
     QTest::qWait(100);
     QVERIFY(p.events.isEmpty()); // the watch list never heard of it
     QVERIFY(codesOf(*p.manager).isEmpty());
@@ -115,14 +115,13 @@ void tst_ConfigWindowController::cancelEndsWithoutFetch() {
 
 void tst_ConfigWindowController::failedFetchLeavesListAndClosesSheet() {
     Preferences p({"7203"}, m_site.baseURL());
-    ConfigWindowController &c = *p.controller;
     p.submitCode(QStringLiteral("9991")); // the site answers 500
-    QVERIFY(!c.inputSheet()->isVisible());
-    QVERIFY(c.loadingWindow()->isVisible());
-    QCOMPARE(c.loadingWindow()->windowModality(), Qt::WindowModal);
-    QCOMPARE(c.loadingIndicator()->maximum(), 0); // busy
-    QTRY_VERIFY_WITH_TIMEOUT(!c.loadingWindow()->isVisible(), kFetchTimeoutMs);
-    QVERIFY(c.loadingIndicator()->maximum() != 0);
+    QVERIFY(!p.outlet<QDialog>("inputSheet")->isVisible());
+    QVERIFY(p.outlet<QDialog>("loadingWindow")->isVisible());
+    QCOMPARE(p.outlet<QDialog>("loadingWindow")->windowModality(), Qt::WindowModal);
+    QCOMPARE(p.outlet<QProgressBar>("loadingIndicator")->maximum(), 0); // busy
+    QTRY_VERIFY_WITH_TIMEOUT(!p.outlet<QDialog>("loadingWindow")->isVisible(), kFetchTimeoutMs);
+    QVERIFY(p.outlet<QProgressBar>("loadingIndicator")->maximum() != 0);
     QCOMPARE(codesOf(*p.manager), QStringList{"7203"});
     QCOMPARE(p.defaults.value(UserDefaults::KEY_CODES), QStringList{"7203"});
     QCOMPARE(p.events, (QStringList{"reload 1", "closed 1"})); // announced all the same
@@ -130,31 +129,28 @@ void tst_ConfigWindowController::failedFetchLeavesListAndClosesSheet() {
 
 void tst_ConfigWindowController::addedStockIsInTableWhenSheetCloses() {
     Preferences p({"6758"}, m_site.baseURL());
-    ConfigWindowController &c = *p.controller;
     p.submitCode(QStringLiteral("7203"));
-    QTRY_VERIFY_WITH_TIMEOUT(!c.loadingWindow()->isVisible(), kFetchTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!p.outlet<QDialog>("loadingWindow")->isVisible(), kFetchTimeoutMs);
     QCOMPARE(codesOf(*p.manager), (QStringList{"6758", "7203"}));
     QCOMPARE(p.events, (QStringList{"reload 2", "closed 2"}));
-    const QAbstractItemModel *model = c.tableView()->model();
+    const QAbstractItemModel *model = p.outlet<QTableView>("tableView")->model();
     QCOMPARE(model->index(1, 0).data().toString(), QStringLiteral("7203"));
 }
 
 void tst_ConfigWindowController::duplicateCodeClosesSheetUnchanged() {
     Preferences p({"7203"}, m_site.baseURL());
-    ConfigWindowController &c = *p.controller;
     p.submitCode(QStringLiteral("7203"));
-    QTRY_VERIFY_WITH_TIMEOUT(!c.loadingWindow()->isVisible(), kFetchTimeoutMs);
+    QTRY_VERIFY_WITH_TIMEOUT(!p.outlet<QDialog>("loadingWindow")->isVisible(), kFetchTimeoutMs);
     QCOMPARE(codesOf(*p.manager), QStringList{"7203"});
     QCOMPARE(p.events, QStringList{"closed 1"}); // a listed code is not even announced
 }
 
 void tst_ConfigWindowController::loadingCancelStillAdds() {
     Preferences p({}, m_site.baseURL());
-    ConfigWindowController &c = *p.controller;
     p.submitCode(QStringLiteral("7203"));
-    c.loadingCancelButton()->click();
-    QVERIFY(!c.loadingWindow()->isVisible());
-    QVERIFY(c.loadingIndicator()->maximum() != 0);
+    p.outlet<QPushButton>("loadingCancelButton")->click();
+    QVERIFY(!p.outlet<QDialog>("loadingWindow")->isVisible());
+    QVERIFY(p.outlet<QProgressBar>("loadingIndicator")->maximum() != 0);
     QCOMPARE(p.events, QStringList{"closed 0"});
 
     QTRY_COMPARE_WITH_TIMEOUT(p.events.size(), 2, kFetchTimeoutMs);
@@ -162,15 +158,15 @@ void tst_ConfigWindowController::loadingCancelStillAdds() {
     QCOMPARE(codesOf(*p.manager), QStringList{"7203"});
     QTest::qWait(50); // the finish step has nothing left to close
     QCOMPARE(p.events.size(), 2);
-    QVERIFY(!c.loadingWindow()->isVisible());
-    QVERIFY(!c.inputSheet()->isVisible());
+    QVERIFY(!p.outlet<QDialog>("loadingWindow")->isVisible());
+    QVERIFY(!p.outlet<QDialog>("inputSheet")->isVisible());
 }
 
 void tst_ConfigWindowController::destroyingMidAddDropsFinishStep() {
     Preferences p({}, m_site.baseURL());
     p.controller->showWindow();
     p.typeCode(QStringLiteral("7203"));
-    p.controller->inputSheetOKButton()->click();
+    p.outlet<QPushButton>("inputSheetOKButton")->click();
     p.controller.reset(); // waits for the add task
     QCOMPARE(codesOf(*p.manager), QStringList{"7203"});
     p.delegate = nullptr; // no table left to reload
@@ -182,15 +178,15 @@ void tst_ConfigWindowController::removeTakesSelectedRowsCode() {
     Preferences p({"1301", "7203", "6758", "7203"});
     ConfigWindowController &c = *p.controller;
     c.showWindow();
-    c.tableView()->selectRow(2);
-    QVERIFY(c.removeButton()->isEnabled());
-    c.removeButton()->click();
+    p.outlet<QTableView>("tableView")->selectRow(2);
+    QVERIFY(p.outlet<QPushButton>("removeButton")->isEnabled());
+    p.outlet<QPushButton>("removeButton")->click();
     QCOMPARE(codesOf(*p.manager), (QStringList{"1301", "7203", "7203"}));
-    QTRY_COMPARE(c.tableView()->model()->rowCount(), 3);
+    QTRY_COMPARE(p.outlet<QTableView>("tableView")->model()->rowCount(), 3);
 
     // The fourth row holds a code listed twice: the first of the two goes.
-    c.tableView()->selectRow(2);
-    c.removeButton()->click();
+    p.outlet<QTableView>("tableView")->selectRow(2);
+    p.outlet<QPushButton>("removeButton")->click();
     QCOMPARE(codesOf(*p.manager), (QStringList{"1301", "7203"}));
     QCOMPARE(p.defaults.value(UserDefaults::KEY_CODES), (QStringList{"1301", "7203"}));
 }
@@ -199,9 +195,20 @@ void tst_ConfigWindowController::removeWithoutSelectionDoesNothing() {
     Preferences p({"1301", "7203"});
     ConfigWindowController &c = *p.controller;
     c.showWindow();
-    c.tableView()->clearSelection();
+    p.outlet<QTableView>("tableView")->clearSelection();
     c.actionRemoveStock();
     QCOMPARE(codesOf(*p.manager), (QStringList{"1301", "7203"}));
     QTest::qWait(20);
     QVERIFY(p.events.isEmpty());
+}
+
+void tst_ConfigWindowController::deleteKeyRemovesSelectedRow() {
+    Preferences p({"1301", "7203"});
+    p.controller->showWindow();
+    QVERIFY(QTest::qWaitForWindowActive(p.controller->window()));
+    auto *table = p.outlet<QTableView>("tableView");
+    table->setFocus();
+    table->selectRow(1);
+    QTest::keyClick(table, Qt::Key_Delete);
+    QCOMPARE(codesOf(*p.manager), QStringList{"1301"});
 }

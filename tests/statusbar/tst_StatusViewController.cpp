@@ -3,6 +3,8 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -12,6 +14,7 @@
 #include <QtTest>
 
 #include "Clock.h"
+#include "ColourScheme.h"
 #include "ConfigWindowController.h"
 #include "StatusBar.h"
 #include "StatusTrayIcon.h"
@@ -554,24 +557,56 @@ private slots:
         QCOMPARE(intervalOnDisk(t.file), interval);
     }
 
+    // 日本式 chosen in the preferences: a rising price turns red on the strip at once, in the
+    // shade the scheme gives the strip's background, and is stored; ▲ comes with the next step.
+    void chosenSchemeColoursTheStrip() {
+        Ticker t({"7203"});
+        QVERIFY(t.stock(0)->updateWithPage(quotePage("7203", "Toyota", "2,345", "2,300")));
+        t.tick(1);
+        t.controller->config();
+        QMainWindow *window = t.controller->configWindowController()->window();
+        auto *schemes = window->findChild<QComboBox *>("colourSchemeBox");
+        QCOMPARE(schemes->currentIndex(), 0);
+        schemes->setCurrentIndex(1);
+        emit schemes->activated(1);
+        window->findChild<QCheckBox *>("priceArrowsBox")->click();
+        QCOMPARE(t.defaults.value(UserDefaults::KEY_COLOUR_SCHEME), QStringLiteral("japanese"));
+        QVERIFY(t.defaults.value(UserDefaults::KEY_PRICE_ARROWS));
+
+        const QColor background = t.controller->view()->palette().color(QPalette::Window);
+        const QColor red = ColourScheme(QStringLiteral("japanese")).priceColour(true, background);
+        QCOMPARE(red.hue(), 0);
+        const QImage strip = t.controller->view()->grab().toImage();
+        int redPixels = 0;
+        for (int y = 0; y < strip.height(); ++y) {
+            for (int x = 0; x < strip.width(); ++x)
+                redPixels += strip.pixelColor(x, y) == red;
+        }
+        QVERIFY2(redPixels >= 5, qPrintable(QString::number(redPixels)));
+        t.tick(1);
+        QCOMPARE(t.shownQuote()->text(), QStringLiteral("▲2,345"));
+    }
+
     void preferencesCommandOpensWindowWiredToTicker() {
         Ticker t({"7203", "6758"});
         t.controller->statusMenu()->actions().at(1)->trigger();
         ConfigWindowController *preferences = t.controller->configWindowController();
         QVERIFY(preferences->window() && preferences->window()->isVisible());
-        QCOMPARE(preferences->intervalSlider()->value(), 100); // tenths of the 10 minutes
+        QCOMPARE(preferences->window()->findChild<QSlider *>("intervalSlider")->value(),
+                 100); // tenths of the 10 minutes
 
-        // The slider's minutes reach the ticker, which clamps and stores them.
-        preferences->intervalSlider()->setValue(25);
-        QCOMPARE(t.controller->intervalSecond(), 5.0);
-        QCOMPARE(intervalOnDisk(t.file), 5.0);
-        QCOMPARE(preferences->intervalSlider()->value(), 25);
+        // The slider's minutes reach the ticker, which stores them.
+        preferences->window()->findChild<QSlider *>("intervalSlider")->setValue(65);
+        QCOMPARE(t.controller->intervalSecond(), 6.5);
+        QCOMPARE(intervalOnDisk(t.file), 6.5);
 
         // The stocks-menu rebuild reloads the table once the window exists.
-        QCOMPARE(preferences->tableView()->model()->rowCount(), 2);
+        QCOMPARE(preferences->window()->findChild<QTableView *>("tableView")->model()->rowCount(),
+                 2);
         t.manager->removeStock(QStringLiteral("7203"));
         t.controller->updateStockMenu();
-        QCOMPARE(preferences->tableView()->model()->rowCount(), 1);
+        QCOMPARE(preferences->window()->findChild<QTableView *>("tableView")->model()->rowCount(),
+                 1);
     }
 };
 

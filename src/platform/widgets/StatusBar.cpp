@@ -5,6 +5,8 @@
 #include <QMenu>
 #include <QScreen>
 
+#include "DesktopHints.h"
+
 StatusBar::StatusBar(QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                           Qt::WindowDoesNotAcceptFocus) {
@@ -14,6 +16,7 @@ StatusBar::StatusBar(QWidget *parent)
     connect(qApp, &QGuiApplication::screenAdded, this, &StatusBar::anchor);
     connect(qApp, &QGuiApplication::screenRemoved, this, &StatusBar::anchor);
     watchPrimaryScreen();
+    DesktopHints::makePanelItem(this);
 }
 
 void StatusBar::setView(QWidget *view) {
