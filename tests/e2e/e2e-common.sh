@@ -136,13 +136,20 @@ e2e_stored_codes() {
     tr -d ' "' || true
 }
 
-# e2e_add_code PREFERENCES CODE: + under the watch-list table, the code typed into the input sheet
-# and Return. + is the first button under the table, in the third line from the window's bottom.
-e2e_add_code() {
-  local x y w h sheet
+# e2e_open_add_sheet PREFERENCES: + under the watch-list table; prints the input sheet's id. + is
+# the first button under the table, with five lines below it (interval, start at login, colour
+# scheme, arrows and the margin).
+e2e_open_add_sheet() {
+  local x y w h
   read -r x y w h < <(kabu_geometry "$1")
-  kabu_click $((x + 20)) $((y + h - 67))
-  sheet=$(e2e_wait_for_window 銘柄の追加 5) || return 1
+  kabu_click $((x + 20)) $((y + h - 141))
+  e2e_wait_for_window 銘柄の追加 5
+}
+
+# e2e_add_code PREFERENCES CODE: the code typed into the input sheet + opens, and Return.
+e2e_add_code() {
+  local sheet
+  sheet=$(e2e_open_add_sheet "$1") || return 1
   xdotool windowfocus --sync "$sheet" 2>/dev/null || true
   sleep 0.2
   xdotool type --delay 50 "$2"

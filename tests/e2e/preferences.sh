@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # End to end under Xvfb against the simulator: 環境設定 in the status menu opens the preferences
 # window on its general pane with the stored watch list; the 情報 toolbar item switches to the info
-# pane and 一般 back; + with a code typed into the input sheet adds that security at the end of the
-# stored list and as a third line of the stocks menu; 終了 then still ends the process.
+# pane and 一般 back; + with a code typed into the input sheet, opened again after キャンセル, adds
+# that security at the end of the stored list and as a third line of the stocks menu; 終了 then
+# still ends the process.
 # usage: preferences.sh KABU_TICKER QUOTESIM QUOTE_SITE_BASE_URL SCREENSHOT_DIR
 # shellcheck source=tests/e2e/e2e-common.sh
 source "$(dirname "$0")/e2e-common.sh"
@@ -80,7 +81,19 @@ kabu_click $((px + 24)) $toolbar_y # 一般
 wait_for_height "$prefs" "$general_height" 5 || e2e_fail "一般 did not bring the general pane back"
 sleep 0.2
 
-e2e_add_code "$prefs" "$added" || e2e_fail "+ opened no input sheet"
+# Closed by its キャンセル button, the sheet opens again with the focus in its field: the digits
+# typed next go there, and Return adds the code.
+sheet=$(e2e_open_add_sheet "$prefs") || e2e_fail "+ opened no input sheet"
+xdotool windowfocus --sync "$sheet" 2>/dev/null || true
+sleep 0.2
+xdotool key Tab space # past the disabled OK to キャンセル, which takes the focus and closes the sheet
+for _ in $(seq 50); do
+  [ -n "$(timeout 5 xdotool search --onlyvisible --name '^銘柄の追加$' 2>/dev/null)" ] || break
+  sleep 0.1
+done
+[ -z "$(timeout 5 xdotool search --onlyvisible --name '^銘柄の追加$' 2>/dev/null)" ] ||
+  e2e_fail "キャンセル did not close the input sheet"
+e2e_add_code "$prefs" "$added" || e2e_fail "+ opened no input sheet a second time"
 for _ in $(seq 100); do
   [ "$(e2e_stored_codes)" != "7203,6758" ] && break
   sleep 0.1
