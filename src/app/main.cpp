@@ -25,7 +25,7 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     // The interface is the status strip; closing the preferences window must not quit.
     QApplication::setQuitOnLastWindowClosed(false);
-    QApplication::setFont(FontChoice::interfaceFont(QApplication::font()));
+    FontChoice::useForApplication();
 
     // A later start only wakes the running copy, before it reads a setting or shows a window.
     SingleInstance instance(QApplication::applicationName());

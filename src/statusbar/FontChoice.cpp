@@ -1,5 +1,6 @@
 #include "FontChoice.h"
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QFontInfo>
 
@@ -24,4 +25,20 @@ QFont FontChoice::interfaceFont(const QFont &userFont) {
     if (chosen != drawn)
         font.setFamilies({chosen});
     return font;
+}
+
+void FontChoice::useForApplication() {
+    // The classes Qt gives a platform theme's fonts to.
+    static const char *const themedClasses[] = {
+        "QMenu",          "QMenuBar",      "QMenuItem",         "QMessageBox", "QLabel",
+        "QTipLabel",      "QStatusBar",    "QDockWidgetTitle",  "QPushButton", "QCheckBox",
+        "QRadioButton",   "QToolButton",   "QAbstractItemView", "QListView",   "QHeaderView",
+        "QComboMenuItem", "QComboLineEdit"};
+    // Read before the default changes: a class without a font of its own reads the default.
+    QList<QFont> themed;
+    for (const char *className : themedClasses)
+        themed.append(interfaceFont(QApplication::font(className)));
+    QApplication::setFont(interfaceFont(QApplication::font()));
+    for (qsizetype i = 0; i < themed.size(); ++i)
+        QApplication::setFont(themed.at(i), themedClasses[i]);
 }

@@ -14,4 +14,7 @@ public:
                           const QString &desktopJapaneseFamily);
     // The user's font with that family, from what the font database and the desktop offer.
     static QFont interfaceFont(const QFont &userFont);
+    // The application's font, and those a platform theme gives menus, labels, tables and the
+    // like, each made the interface font of itself.
+    static void useForApplication();
 };
