@@ -23,6 +23,7 @@
 #include "Stock.h"
 #include "StockManager.h"
 #include "TickerStrip.h"
+#include "UserDefaults.h"
 #include "ui_StatusViewController.h"
 
 namespace {

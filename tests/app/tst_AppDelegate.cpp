@@ -4,6 +4,7 @@
 #include <mutex>
 #include <thread>
 
+#include <QMainWindow>
 #include <QMenu>
 #include <QTableView>
 #include <QtTest>
@@ -66,10 +67,11 @@ public:
     explicit RebuildWatch(StatusViewController *controller) {
         ConfigWindowController *preferences = controller->configWindowController();
         preferences->showWindow();
-        connect(preferences->tableView()->model(), &QAbstractItemModel::modelReset, this, [this] {
-            log += 'r';
-            offMainThread = offMainThread || QThread::currentThread() != qApp->thread();
-        });
+        connect(preferences->window()->findChild<QTableView *>("tableView")->model(),
+                &QAbstractItemModel::modelReset, this, [this] {
+                    log += 'r';
+                    offMainThread = offMainThread || QThread::currentThread() != qApp->thread();
+                });
     }
     QByteArray log;
     bool offMainThread = false;

@@ -52,7 +52,7 @@ private slots:
         StockManager manager(defaults, QString(), std::chrono::milliseconds(0));
         AlertBook book(defaults, manager);
         RecordingInterval interval;
-        ConfigWindowController controller(manager, interval, &book);
+        ConfigWindowController controller(manager, interval, nullptr, &book);
         controller.showWindow();
         QVERIFY(QTest::qWaitForWindowActive(controller.window()));
         auto *button = controller.window()->findChild<QPushButton *>("alertButton");
