@@ -5,7 +5,10 @@
 
 #include <QCoreApplication>
 
+#include "Clock.h"
+#include "MarketHours.h"
 #include "RefreshLoop.h"
+#include "RefreshSchedule.h"
 #include "StatusViewController.h"
 #include "StockManager.h"
 #include "StockManagerDelegate.h"
@@ -56,17 +59,32 @@ StatusViewController *AppDelegate::statusViewController() const {
 void AppDelegate::applicationDidFinishLaunching() {
     StockManager &stockManager = m_stockManager();
     stockManager.setDelegate(m_relay);
+    m_marketHours = std::make_unique<MarketHours>(m_defaults);
+    m_refreshSchedule = std::make_unique<RefreshSchedule>(*m_marketHours);
     auto controller = std::make_unique<StatusViewController>(stockManager, m_defaults);
+    controller->setMarketHours(m_marketHours.get());
     StatusViewController *const intervalSource = controller.get();
     // Queued, so each change reported on any thread gives one rebuild on the main thread, in
     // order; Qt drops the connection and what it still holds when the controller goes.
     connect(this, &AppDelegate::stocksChanged, intervalSource,
             &StatusViewController::updateStockMenu, Qt::QueuedConnection);
     m_statusViewController = std::move(controller);
+    RefreshSchedule *const schedule = m_refreshSchedule.get();
     m_refreshLoop = std::make_unique<RefreshLoop>(RefreshLoop::Steps{
-        .pass = [&stockManager] { stockManager.update(); },
+        .pass =
+            [&stockManager, schedule, intervalSource] {
+                if (!schedule->beginPass(Clock::currentDateTime()))
+                    return;
+                stockManager.fetchPolicy().setIntervalMinutes(intervalSource->intervalSecond());
+                stockManager.update();
+            },
         .interruptPass = [&stockManager] { stockManager.interrupt(); },
         .intervalMinutes = [intervalSource] { return intervalSource->intervalSecond(); },
+        .adjustWait =
+            [schedule, intervalSource](std::chrono::seconds wait) {
+                return schedule->waitAfterPass(wait, intervalSource->intervalSecond(),
+                                               Clock::currentDateTime());
+            },
     });
 }
 

@@ -5,7 +5,9 @@
 
 #include <QObject>
 
+class MarketHours;
 class RefreshLoop;
+class RefreshSchedule;
 class StatusViewController;
 class StockManager;
 class UserDefaults;
@@ -48,6 +50,8 @@ private:
     const std::function<StockManager &()> m_stockManager;
     UserDefaults &m_defaults;
     const std::shared_ptr<Relay> m_relay;
+    std::unique_ptr<MarketHours> m_marketHours; // before everything that reads it
+    std::unique_ptr<RefreshSchedule> m_refreshSchedule;
     std::unique_ptr<StatusViewController> m_statusViewController;
     std::unique_ptr<RefreshLoop> m_refreshLoop; // after the controller, whose interval it reads
 };

@@ -33,7 +33,10 @@ void RefreshLoop::run() {
         const std::chrono::steady_clock::time_point start = m_clock->now();
         m_steps.pass();
         const double interval = m_steps.intervalMinutes();
-        if (!m_clock->sleepFor(waitAfterPass(interval, m_clock->now() - start)))
+        std::chrono::seconds wait = waitAfterPass(interval, m_clock->now() - start);
+        if (m_steps.adjustWait)
+            wait = m_steps.adjustWait(wait);
+        if (!m_clock->sleepFor(wait))
             return;
     }
 }

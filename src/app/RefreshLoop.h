@@ -15,6 +15,8 @@ public:
         std::function<void()> pass;              // one refresh pass; blocks
         std::function<void()> interruptPass;     // ends a running pass at once and for good
         std::function<double()> intervalMinutes; // read afresh after every pass
+        // When set, turns the pause the interval asks for into the one to take.
+        std::function<std::chrono::seconds(std::chrono::seconds)> adjustWait = nullptr;
     };
 
     // Starts the first pass at once on a thread of its own.

@@ -8,10 +8,12 @@
 RefreshInterval::RefreshInterval(UserDefaults &defaults)
     : m_defaults(defaults) {
     const double stored = m_defaults.value(UserDefaults::KEY_INTERVAL);
-    if (std::isfinite(stored) && stored > 0.0)
+    if (std::isfinite(stored) && stored > 0.0) {
         m_minutes = stored;
-    else
-        setMinutes(kDefaultMinutes);
+    } else {
+        m_minutes = kDefaultMinutes;
+        m_defaults.setDefaultValue(UserDefaults::KEY_INTERVAL, kDefaultMinutes);
+    }
 }
 
 void RefreshInterval::setMinutes(double minutes) {

@@ -12,7 +12,8 @@ public:
     static constexpr double kFloorMinutes = 5.0;
 
     // The stored interval; anything but a finite positive number counts as never set, and the
-    // default is stored in its place. Stored values below the floor are kept as they are.
+    // default is stored in its place unless the file holds what a write would lose (see
+    // UserDefaults::setDefaultValue). Stored values below the floor are kept as they are.
     explicit RefreshInterval(UserDefaults &defaults);
 
     double minutes() const { return m_minutes; }

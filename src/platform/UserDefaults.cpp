@@ -77,6 +77,32 @@ std::optional<double> toDouble(const QVariant &value) {
     return ok ? std::optional(number) : std::nullopt;
 }
 
+// The INI format keeps a boolean as the text "true" or "false".
+std::optional<bool> toBool(const QVariant &value) {
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    const QString text = value.toString();
+    if (text == QLatin1String("true") || text == QLatin1String("false"))
+        return text == QLatin1String("true");
+    return std::nullopt;
+}
+
+// Blank lines, comments, section headers and key=value lines, a value going on over lines
+// that end in a backslash: nothing QSettings would drop.
+bool holdsOnlyIniLines(const QByteArray &content) {
+    bool continued = false;
+    for (const QByteArray &raw : content.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        const bool understood = continued || line.isEmpty() || line.startsWith(';') ||
+                                line.startsWith('#') || line.contains('=') ||
+                                (line.startsWith('[') && line.endsWith(']'));
+        if (!understood)
+            return false;
+        continued = line.endsWith('\\');
+    }
+    return true;
+}
+
 } // namespace
 
 UserDefaults::UserDefaults(QString filePath)
@@ -110,12 +136,9 @@ QString UserDefaults::value(const Setting<QString> &setting) const {
                                                             : setting.defaultValue;
 }
 
-// The INI format keeps a boolean as the text "true" or "false"; anything else is not one.
 bool UserDefaults::value(const Setting<bool> &setting) const {
-    const QString stored = read(setting.key).value_or(QVariant()).toString();
-    if (stored == QLatin1String("true"))
-        return true;
-    return stored == QLatin1String("false") ? false : setting.defaultValue;
+    const std::optional<QVariant> stored = read(setting.key);
+    return stored ? toBool(*stored).value_or(setting.defaultValue) : setting.defaultValue;
 }
 
 bool UserDefaults::setValue(const Setting<QStringList> &setting, const QStringList &value) {
@@ -134,12 +157,33 @@ bool UserDefaults::setValue(const Setting<bool> &setting, bool value) {
     return write(setting.key, value);
 }
 
+bool UserDefaults::setDefaultValue(const Setting<double> &setting, double value) {
+    return holdsOnlyReadableValues() && write(setting.key, value);
+}
+
 std::optional<QVariant> UserDefaults::read(const char *key) const {
     std::lock_guard lock(m_mutex);
     const QSettings settings(m_filePath, QSettings::IniFormat);
     if (!settings.contains(key))
         return std::nullopt;
     return settings.value(key);
+}
+
+// QSettings rewrites the file from what it parsed, silently dropping the lines it could not,
+// so a write would lose them and rewrite a list the program reads as empty. Its status cannot
+// tell: a file it parsed before comes from its cache without a word.
+bool UserDefaults::holdsOnlyReadableValues() const {
+    std::lock_guard lock(m_mutex);
+    QFile file(m_filePath);
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly) || !holdsOnlyIniLines(file.readAll()))
+        return false;
+    const QSettings settings(m_filePath, QSettings::IniFormat);
+    if (settings.childGroups().contains(QLatin1String(KEY_CODES.key)))
+        return false;
+    return !settings.contains(KEY_CODES.key) ||
+           toStringList(settings.value(KEY_CODES.key)).has_value();
 }
 
 // QSettings writes through QSaveFile (a flushed temporary file renamed into place) as long as

@@ -29,6 +29,8 @@ public:
                                                            QStringLiteral("standard")};
     // Whether the strip puts ▲ or ▼ before the price.
     static inline const Setting<bool> KEY_PRICE_ARROWS{"KEY_PRICE_ARROWS", false};
+    // Refresh only while the exchange trades (and once after each session).
+    static inline const Setting<bool> KEY_MARKET_HOURS_ONLY{"KEY_MARKET_HOURS_ONLY", false};
 
     explicit UserDefaults(QString filePath);
     UserDefaults(const UserDefaults &) = delete;
@@ -49,10 +51,14 @@ public:
     bool setValue(const Setting<double> &setting, double value);
     bool setValue(const Setting<QString> &setting, const QString &value);
     bool setValue(const Setting<bool> &setting, bool value);
+    // A default written back at launch: saved only when the file holds nothing the program
+    // cannot read, since a write rewrites the whole file. False when not saved.
+    bool setDefaultValue(const Setting<double> &setting, double value);
 
 private:
     std::optional<QVariant> read(const char *key) const;
     bool write(const char *key, const QVariant &value);
+    bool holdsOnlyReadableValues() const;
 
     const QString m_filePath;
     mutable std::mutex m_mutex; // one QSettings at a time, so that its status is ours alone

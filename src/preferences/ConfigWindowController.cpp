@@ -15,6 +15,7 @@
 #include "ConfigStockTableController.h"
 #include "IntervalSetting.h"
 #include "LoginItemSwitch.h"
+#include "MarketHoursSwitch.h"
 #include "SourcePane.h"
 #include "StockManager.h"
 #include "ui_ConfigWindowController.h"
@@ -74,6 +75,10 @@ void ConfigWindowController::showWindow() {
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
+}
+
+void ConfigWindowController::setMarketHours(MarketHours *marketHours) {
+    m_marketHours = marketHours;
 }
 
 void ConfigWindowController::loadWindow() {
@@ -159,6 +164,7 @@ void ConfigWindowController::awakeFromNib() {
     showIntervalMinutes();
     if (isEnableLoginItem())
         m_ui->launchButton->setChecked(true);
+    MarketHoursSwitch::bind(m_ui->marketHoursSwitch, m_marketHours);
     m_ui->bundleName->setText(infoText("CFBundleName"));
     m_ui->bundleVersion->setText(infoText("CFBundleShortVersionString"));
     showAppearance();

@@ -16,6 +16,7 @@ class AlertBook;
 class AppearanceSetting;
 class ConfigStockTableController;
 class IntervalSetting;
+class MarketHours;
 class SourcePane;
 class StockManager;
 namespace Ui {
@@ -36,6 +37,10 @@ public:
                            AppearanceSetting *appearanceSetting = nullptr,
                            AlertBook *alertBook = nullptr, QObject *parent = nullptr);
     ~ConfigWindowController() override;
+
+    // The switch the market-hours check box shows and changes; none hides the box. Set before
+    // the window is built; it must outlive the controller.
+    void setMarketHours(MarketHours *marketHours);
 
     // Builds the window on the first call, then brings it to the front.
     void showWindow();
@@ -96,6 +101,7 @@ private:
     IntervalSetting &m_intervalSetting;
     AlertBook *const m_alertBook;
     AppearanceSetting *m_appearanceSetting;
+    MarketHours *m_marketHours = nullptr;
     std::unique_ptr<Ui::ConfigWindowController> m_ui;
     std::unique_ptr<Ui::InputSheet> m_inputUi;
     std::unique_ptr<Ui::LoadingSheet> m_loadingUi;

@@ -6,6 +6,7 @@
 #include <unicode/unistr.h>
 
 #include "Clock.h"
+#include "FetchPolicy.h"
 #include "QuoteFormat.h"
 #include "Whitespace.h"
 #include "XPathDocument.h"
@@ -135,17 +136,39 @@ bool Stock::update() {
 }
 
 bool Stock::update(const HttpClient &client) {
+    // A policy of its own remembers nothing and pauses nothing: one plain request.
+    FetchPolicy unremembered;
+    return update(client, unremembered);
+}
+
+bool Stock::update(const HttpClient &client, FetchPolicy &policy) {
     const std::shared_ptr<const QuoteSource> source = this->source();
     const QUrl url = source->pageURL(m_code);
     if (url.isEmpty()) {
         setFailure(UpdateFailure::noAddress(m_code));
         return false;
     }
+    const QDateTime pausedUntil = policy.pausedUntil(url, Clock::currentDateTime());
+    if (pausedUntil.isValid()) {
+        setFailure(UpdateFailure::paused(pausedUntil, source->site()));
+        return false;
+    }
+    // A record never read has nothing to keep, so it asks for the whole page.
+    const HttpHeaders conditions =
+        updated_at().isValid() ? policy.conditionalHeaders(url) : HttpHeaders();
+    const HttpResponse response = client.get(url, conditions);
+    policy.recordAnswer(url, response, Clock::currentDateTime());
+    if (response.ok && response.status == 304 && !conditions.isEmpty()) {
+        setFailure(std::nullopt);
+        setUpdatedAt(Clock::currentDateTime());
+        return true;
+    }
     // A failed fetch hands the page no bytes, so the first search fails at parsing.
-    const HttpResponse response = client.get(url);
     const std::optional<UpdateFailure> failure = scrape(response.body, *source);
     setFailure(failure ? std::optional(UpdateFailure::fromResponse(response, *failure))
                        : std::nullopt);
+    if (!failure)
+        policy.rememberPage(url, response);
     return !failure;
 }
 

@@ -14,6 +14,8 @@
 #include "QuoteSource.h"
 #include "UpdateFailure.h"
 
+class FetchPolicy;
+
 // One watched security: its code and the last quote scraped from its quote page.
 // Safe to read from any thread while update() runs on a background thread.
 class Stock {
@@ -46,6 +48,9 @@ public:
     // Fetches and scrapes the quote page; blocks. True when every step succeeded.
     bool update();
     bool update(const HttpClient &client);
+    // As the policy allows: nothing is sent while the host is paused (false), a record read
+    // before asks conditionally, and a 304 keeps the record as it is, freshly updated.
+    bool update(const HttpClient &client, FetchPolicy &policy);
     // The scraping half of update(): reads the quote out of a fetched page.
     bool updateWithPage(const QByteArray &body);
     // Set by whatever kept an update from happening; cleared by the next success.

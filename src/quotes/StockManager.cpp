@@ -51,7 +51,7 @@ void StockManager::addStock(const QString &code) {
             return;
     }
     auto stock = std::make_shared<Stock>(code, source());
-    const bool updated = stock->update(m_client);
+    const bool updated = stock->update(m_client, m_fetchPolicy);
     {
         std::lock_guard lock(m_mutex);
         // Another add of the same code may have finished during the fetch.
@@ -91,7 +91,7 @@ void StockManager::update() {
     bool finished = true;
     for (const std::shared_ptr<Stock> &stock : pass) {
         stock->setSource(passSource);
-        stock->update(m_client);
+        stock->update(m_client, m_fetchPolicy);
         if (!m_sleep.sleepFor(m_pause)) {
             finished = false;
             break;

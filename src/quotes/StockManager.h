@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 
+#include "FetchPolicy.h"
 #include "HttpClient.h"
 #include "InterruptibleSleep.h"
 #include "QuoteSourceList.h"
@@ -56,6 +57,9 @@ public:
     // Replaces the list with records of the stored codes, as stored, without fetching.
     void loadCodes();
 
+    // How every fetch of the list, refresh or add, asks the quote host.
+    FetchPolicy &fetchPolicy() { return m_fetchPolicy; }
+
     // For quitting: from now on pauses return at once and fetches are aborted.
     void interrupt();
 
@@ -84,6 +88,7 @@ private:
     const std::chrono::milliseconds m_pause;
     InterruptibleSleep m_sleep;
     const HttpClient m_client;
+    FetchPolicy m_fetchPolicy;
 
     mutable std::mutex m_mutex; // guards the members below
     QList<std::shared_ptr<Stock>> m_stocks;

@@ -46,6 +46,10 @@ UpdateFailure UpdateFailure::layout(Missing missing, const QString &query, const
                          QStringLiteral("%1が見つかりません: %2").arg(missingText(missing), query));
 }
 
+UpdateFailure UpdateFailure::paused(const QDateTime &until, const QString &site) {
+    return UpdateFailure(Kind::Paused, site, until.toLocalTime().toString(QStringLiteral("HH:mm")));
+}
+
 // An error status explains a page that does not read better than the search that came up empty.
 UpdateFailure UpdateFailure::fromResponse(const HttpResponse &response,
                                           UpdateFailure layoutFailure) {
@@ -89,6 +93,8 @@ QString UpdateFailure::text() const {
         return QStringLiteral("HTTP %1").arg(m_status);
     case Kind::Layout:
         return QStringLiteral("ページの形が違います（%1）").arg(m_detail);
+    case Kind::Paused:
+        return QStringLiteral("%1 まで取得を控えています").arg(m_detail);
     }
     return QString();
 }
@@ -103,6 +109,9 @@ QString UpdateFailure::summary() const {
         return QStringLiteral("取得先がエラーを返しています: %1（%2）").arg(m_site, text());
     case Kind::Layout:
         return QStringLiteral("取得先のページが読めません: %1（%2）").arg(m_site, m_detail);
+    case Kind::Paused:
+        return QStringLiteral("取得先への問い合わせを控えています: %1（%2 まで）")
+            .arg(m_site, m_detail);
     }
     return QString();
 }

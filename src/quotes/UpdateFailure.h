@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 
 #include "HttpClient.h"
@@ -13,6 +14,7 @@ public:
         Connection, // no complete answer: see transport()
         HttpStatus, // an error status with a page that does not read
         Layout,     // a page that does not read: one of the searches found nothing
+        Paused,     // nothing sent: the site asked for a pause, or failed too often
     };
     // What a layout failure could not find.
     enum class Missing { Name, Price, PrevClose, Volume };
@@ -21,6 +23,8 @@ public:
     static UpdateFailure connection(HttpFailure transport, const QString &site);
     static UpdateFailure httpStatus(long status, const QString &site);
     static UpdateFailure layout(Missing missing, const QString &query, const QString &site);
+    // Until `until`, shown in local time as HH:mm.
+    static UpdateFailure paused(const QDateTime &until, const QString &site);
     // The failure of a fetch whose page did not read, or whose answer was incomplete.
     static UpdateFailure fromResponse(const HttpResponse &response, UpdateFailure layoutFailure);
 

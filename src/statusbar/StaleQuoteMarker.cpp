@@ -11,6 +11,7 @@
 
 #include "Clock.h"
 #include "IntervalSetting.h"
+#include "MarketHours.h"
 #include "Stock.h"
 #include "StockMenuLine.h"
 
@@ -40,6 +41,10 @@ QString staleText(const Stock &stock, const QDateTime &updated, const QDateTime 
 StaleQuoteMarker::StaleQuoteMarker(const IntervalSetting &interval)
     : m_interval(interval) {}
 
+void StaleQuoteMarker::setMarketHours(const MarketHours *marketHours) {
+    m_marketHours = marketHours;
+}
+
 void StaleQuoteMarker::markLines(const QMenu &menu) const {
     const QDateTime now = Clock::currentDateTime();
     // Whole milliseconds: a quote is stale when more of them than the limit have passed.
@@ -48,6 +53,7 @@ void StaleQuoteMarker::markLines(const QMenu &menu) const {
     const Judgement judgement{
         .now = now,
         .oldestFresh = now.addMSecs(-static_cast<qint64>(limit)),
+        .closedSince = m_marketHours ? m_marketHours->closedSince(now) : QDateTime(),
         .icon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning),
     };
     for (QAction *line : menu.actions()) {
@@ -58,8 +64,9 @@ void StaleQuoteMarker::markLines(const QMenu &menu) const {
 
 void StaleQuoteMarker::mark(QAction &line, const Stock &stock, const Judgement &judgement) {
     const QDateTime updated = stock.updated_at();
+    const bool afterClose = judgement.closedSince.isValid() && updated >= judgement.closedSince;
     // Two times of the same zone compare without a conversion, unlike msecsTo.
-    const bool stale = !updated.isValid() || updated < judgement.oldestFresh;
+    const bool stale = !updated.isValid() || (!afterClose && updated < judgement.oldestFresh);
     // Setting an icon redraws the line even when it is the same one.
     if (line.icon().isNull() == stale)
         line.setIcon(stale ? judgement.icon : QIcon());

@@ -6,6 +6,7 @@
 class QAction;
 class QMenu;
 class IntervalSetting;
+class MarketHours;
 class Stock;
 
 // Marks the stocks-menu lines whose quote has not been refreshed for two refresh periods, or
@@ -14,6 +15,9 @@ class Stock;
 class StaleQuoteMarker {
 public:
     explicit StaleQuoteMarker(const IntervalSetting &interval);
+    // With the market-hours switch on and the market shut, a quote read after the last session
+    // is not stale however old.
+    void setMarketHours(const MarketHours *marketHours);
 
     // Every line of the menu that carries a security, judged at the clock's present time.
     void markLines(const QMenu &menu) const;
@@ -23,9 +27,11 @@ private:
     struct Judgement {
         QDateTime now;
         QDateTime oldestFresh; // a quote from before this is stale
+        QDateTime closedSince; // a quote read after this is fresh; invalid when trading
         QIcon icon;
     };
     static void mark(QAction &line, const Stock &stock, const Judgement &judgement);
 
     const IntervalSetting &m_interval;
+    const MarketHours *m_marketHours = nullptr;
 };

@@ -48,7 +48,16 @@ void StatusTrayIcon::setPassNotice(const QString &notice) {
 }
 
 void StatusTrayIcon::showTip() {
-    setToolTip(m_passNotice.isEmpty() ? m_stockTip : m_stockTip + u'\n' + m_passNotice);
+    QString tip = m_stockTip;
+    for (const QString &line : {m_passNotice, m_note}) {
+        if (!line.isEmpty())
+            tip += u'\n' + line;
+    }
+    setToolTip(tip);
+}
+
+void StatusTrayIcon::setNote(const QString &note) {
+    m_note = note;
 }
 
 // Either button opens the menu, at the pointer, which is on the icon.

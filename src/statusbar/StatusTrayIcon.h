@@ -18,6 +18,8 @@ public:
     void showStock(const Stock &stock, const QString &alerts = QString());
     // A line under the security about the last refresh pass; empty for none.
     void setPassNotice(const QString &notice);
+    // When trading resumes, under the rest, from the next showStock on; empty for none.
+    void setNote(const QString &note);
 
 private:
     void popUpMenu(QSystemTrayIcon::ActivationReason reason);
@@ -27,4 +29,5 @@ private:
     QPointer<QMenu> m_menu;
     QString m_stockTip;
     QString m_passNotice;
+    QString m_note;
 };

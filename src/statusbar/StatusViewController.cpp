@@ -13,7 +13,9 @@
 #include <QMenu>
 
 #include "ConfigStockTableController.h"
+#include "Clock.h"
 #include "ConfigWindowController.h"
+#include "MarketHours.h"
 #include "PriceDirection.h"
 #include "StatusAlerts.h"
 #include "StatusBar.h"
@@ -158,6 +160,12 @@ StatusTrayIcon *StatusViewController::trayIcon() const {
     return m_trayIcon.get();
 }
 
+void StatusViewController::setMarketHours(MarketHours *marketHours) {
+    m_marketHours = marketHours;
+    m_staleQuoteMarker.setMarketHours(marketHours);
+    m_configWindowController->setMarketHours(marketHours);
+}
+
 void StatusViewController::loadView() {
     m_ui->setupUi(m_view);
     reserveSpace();
@@ -280,6 +288,8 @@ void StatusViewController::showInIncomingSlot(const Stock &stock) {
     colourPrice(quote);
     slot->setAccessibleName(spokenQuote(stock));
     m_ui->strip->renderSlot(slot);
+    m_trayIcon->setNote(m_marketHours ? m_marketHours->resumeNote(Clock::currentDateTime())
+                                      : QString());
     m_trayIcon->showStock(stock, m_alerts->rulesText(stock));
 }
 

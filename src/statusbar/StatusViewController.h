@@ -20,6 +20,7 @@ class QMenu;
 class QMouseEvent;
 class StatusAlerts;
 class ConfigWindowController;
+class MarketHours;
 class StatusBar;
 class StatusTrayIcon;
 class StatusView;
@@ -58,6 +59,9 @@ public:
     QMenu *stocksMenu() const;
     ConfigWindowController *configWindowController() const;
     StatusTrayIcon *trayIcon() const;
+    // The market-hours switch the stale marks, the tray tooltip and the preferences follow;
+    // none means always refreshing. It must outlive the controller.
+    void setMarketHours(MarketHours *marketHours);
 
 public slots:
     void updateStockMenu();
@@ -106,7 +110,8 @@ private:
     QAction *m_passNotice = nullptr;        // owned by m_statusMenu; in it when a whole pass failed
     std::unique_ptr<StatusAlerts> m_alerts; // its rules are read by the preferences window
     std::unique_ptr<ConfigWindowController> m_configWindowController;
-    const StaleQuoteMarker m_staleQuoteMarker{*this};
+    StaleQuoteMarker m_staleQuoteMarker{*this};
+    const MarketHours *m_marketHours = nullptr;
     QTimer m_ticker;
     bool m_isItemViewA = true;
 };

@@ -1,6 +1,7 @@
 #include "QuoteSimServer.h"
 
 #include <csignal>
+#include <vector>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
@@ -27,11 +28,17 @@ QByteArray firstLine(int fd) {
 
 } // namespace
 
-QuoteSimServer::QuoteSimServer() {
+QuoteSimServer::QuoteSimServer(const QByteArrayList &arguments) {
     const QByteArray program = qgetenv("KABU_QUOTESIM");
     int pipeEnds[2];
     if (program.isEmpty() || ::pipe(pipeEnds) != 0)
         return;
+    // Made before the fork: the child only execs.
+    const QByteArrayList words = QByteArrayList{program, "--port", "0"} + arguments;
+    std::vector<char *> argv;
+    for (const QByteArray &word : words)
+        argv.push_back(const_cast<char *>(word.constData()));
+    argv.push_back(nullptr);
     const pid_t parent = ::getpid();
     m_pid = ::fork();
     if (m_pid == 0) {
@@ -41,7 +48,7 @@ QuoteSimServer::QuoteSimServer() {
         ::dup2(pipeEnds[1], STDOUT_FILENO);
         ::close(pipeEnds[0]);
         ::close(pipeEnds[1]);
-        ::execl(program.constData(), program.constData(), "--port", "0", nullptr);
+        ::execv(program.constData(), argv.data());
         ::_exit(127);
     }
     ::close(pipeEnds[1]);

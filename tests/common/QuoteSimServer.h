@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <QByteArrayList>
 #include <QString>
 
 // The bundled quote-site simulator, started on a free loopback port for one test.
@@ -9,7 +10,8 @@
 // cannot follow; the simulator dies with the test even when a sanitizer aborts it.
 class QuoteSimServer {
 public:
-    QuoteSimServer();
+    // The extra arguments go to the simulator after "--port 0".
+    explicit QuoteSimServer(const QByteArrayList &arguments = {});
     ~QuoteSimServer();
     QuoteSimServer(const QuoteSimServer &) = delete;
     QuoteSimServer &operator=(const QuoteSimServer &) = delete;

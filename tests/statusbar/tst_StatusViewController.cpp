@@ -16,6 +16,7 @@
 #include "Clock.h"
 #include "ColourScheme.h"
 #include "ConfigWindowController.h"
+#include "MarketHours.h"
 #include "StatusBar.h"
 #include "StatusTrayIcon.h"
 #include "StatusView.h"
@@ -510,6 +511,38 @@ private slots:
         QCOMPARE(lines()[0]->toolTip(), "12/7 " + stuckSince + " から更新されていません" + why);
     }
 
+    // With the market-hours switch on and the market shut, a line read after the last close
+    // is as fresh as it gets, and the tray says when trading resumes.
+    void marketHoursKeepClosingPricesFresh_data() {
+        QTest::addColumn<bool>("enabled");
+        QTest::addColumn<QTime>("updated"); // on Friday 2026-12-11, Japan time
+        QTest::addColumn<bool>("marked");   // on Saturday at 10:00
+        QTest::addColumn<QString>("note");
+        const QString monday = QStringLiteral("\n次の取引開始: 12月14日(月) 9:00");
+        QTest::newRow("closing pass") << true << QTime(15, 31) << false << monday;
+        QTest::newRow("before the close") << true << QTime(15, 20) << true << monday;
+        QTest::newRow("switch off") << false << QTime(15, 31) << true << QString();
+    }
+    void marketHoursKeepClosingPricesFresh() {
+        QFETCH(bool, enabled);
+        QFETCH(QTime, updated);
+        QFETCH(bool, marked);
+        QFETCH(QString, note);
+        const QTimeZone japan = MarketCalendar::exchangeZone();
+        Ticker t({"1111"});
+        MarketHours hours(t.defaults, MarketCalendar());
+        hours.setEnabled(enabled);
+        t.controller->setMarketHours(&hours);
+        Clock::setFixed(QDateTime(QDate(2026, 12, 11), updated, japan));
+        QVERIFY(t.stock(0)->updateWithPage(quotePage("1111", "Closing", "1,500", "1,450")));
+        Clock::setFixed(QDateTime(QDate(2026, 12, 12), QTime(10, 0), japan));
+        t.controller->updateStockMenu();
+        QCOMPARE(!t.controller->stocksMenu()->actions()[0]->icon().isNull(), marked);
+        t.tick(1);
+        QCOMPARE(t.controller->trayIcon()->toolTip(), "1111 Closing\n¥1,500 (+50)" + note);
+        t.controller.reset(); // before the switch it reads
+    }
+
     void storedIntervalAtLoad_data() {
         QTest::addColumn<QVariant>("stored");
         QTest::addColumn<double>("interval");
@@ -539,6 +572,41 @@ private slots:
         QCOMPARE(controller.intervalSecond(), interval);
         QCOMPARE(intervalOnDisk(file), interval);
         QCOMPARE(bytesOf(file) != before, writtenBack);
+    }
+
+    // The default interval goes in only where writing it keeps every stored line as it is.
+    void unreadableListIsLeftAloneAtLoad_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("writtenBack");
+        QTest::newRow("a readable list") << QByteArray("[General]\nKEY_CODES=7203, 6758\n") << true;
+        QTest::newRow("a list holding an integer")
+            << QByteArray("[General]\nKEY_CODES=@Variant(\\0\\0\\0\\x2\\0\\0\\0*), 7203\n")
+            << false;
+        QTest::newRow("bytes") << QByteArray("[General]\nKEY_CODES=@ByteArray(7203)\n") << false;
+        QTest::newRow("a group") << QByteArray("[KEY_CODES]\n0=7203\n1=6758\n") << false;
+        QTest::newRow("a line without a value")
+            << QByteArray("[General]\nKEY_CODES=7203, 6758\n7974\n") << false;
+        QTest::newRow("broken section") << QByteArray("[General\nKEY_CODES=7203, 6758\n") << false;
+        QTest::newRow("a value over two lines")
+            << QByteArray("[General]\nKEY_CODES=7203, \\\n6758\n") << true;
+        QTest::newRow("binary noise") << QByteArray("\x01\xff\x13KEY_CODES\x02\n\x7f") << false;
+    }
+    void unreadableListIsLeftAloneAtLoad() {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, writtenBack);
+        const QTemporaryDir dir;
+        const QString file = dir.filePath(kFileName);
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content) == content.size());
+        f.close();
+        UserDefaults defaults(file);
+        StockManager manager(defaults, kBaseURL);
+        StatusViewController controller(manager, defaults);
+        QCOMPARE(controller.intervalSecond(), 10.0);
+        QCOMPARE(bytesOf(file) != content, writtenBack);
+        // The user's own change is written, whatever the file held.
+        controller.setIntervalSecond(6.0);
+        QCOMPARE(intervalOnDisk(file), 6.0);
     }
 
     void setIntervalKeepsFloorAndPersists_data() {

@@ -4,6 +4,7 @@
 
 #include "AnnexPage.h"
 #include "QuoteSite.h"
+#include "Throttle.h"
 
 namespace {
 
@@ -11,12 +12,17 @@ constexpr const char *loopback = "127.0.0.1";
 
 } // namespace
 
-QuoteSiteServer::QuoteSiteServer(QuoteSite &site)
-    : m_site(site) {
+QuoteSiteServer::QuoteSiteServer(QuoteSite &site, Throttle &throttle)
+    : m_site(site)
+    , m_throttle(throttle) {
     m_server.Get("/stocks/detail/",
                  [this](const httplib::Request &request, httplib::Response &response) {
-                     answer(m_site.detail(request.get_param_value("code")), response);
+                     if (!throttled(response))
+                         answer(m_site.detail(request.get_param_value("code")), response);
                  });
+    m_server.Get("/requests", [this](const httplib::Request &, httplib::Response &response) {
+        response.set_content(m_throttle.counts(), "text/plain");
+    });
     m_server.Get(std::string(QuoteSite::movedPath),
                  [this](const httplib::Request &request, httplib::Response &response) {
                      answer(m_site.quotePage(request.get_param_value("code")), response);
@@ -59,6 +65,17 @@ void QuoteSiteServer::answer(const SitePage &page, httplib::Response &response) 
     if (!page.location.empty())
         response.set_header("Location", page.location);
     response.set_content(page.body, page.contentType.c_str());
+}
+
+bool QuoteSiteServer::throttled(httplib::Response &response) {
+    const std::optional<long> retryAfter = m_throttle.admit();
+    if (!retryAfter)
+        return false;
+    response.status = 429;
+    response.set_header("Retry-After", std::to_string(*retryAfter));
+    response.set_content("<html><head><title>429 Too Many Requests</title></head></html>",
+                         "text/html; charset=UTF-8");
+    return true;
 }
 
 bool QuoteSiteServer::waitUnlessStopped(std::chrono::seconds delay) {

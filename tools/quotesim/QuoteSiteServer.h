@@ -8,12 +8,14 @@
 #include <httplib.h>
 
 class QuoteSite;
+class Throttle;
 struct SitePage;
 
 // Serves a QuoteSite over HTTP on 127.0.0.1 until stopped.
 class QuoteSiteServer {
 public:
-    explicit QuoteSiteServer(QuoteSite &site);
+    // The throttle stands between the clients and the quote pages; GET /requests reports it.
+    QuoteSiteServer(QuoteSite &site, Throttle &throttle);
 
     int bind(int port); // 0 picks a free port; returns the port or -1
     void serve();       // blocks until stop()
@@ -21,9 +23,11 @@ public:
 
 private:
     void answer(const SitePage &page, httplib::Response &response);
+    bool throttled(httplib::Response &response);
     bool waitUnlessStopped(std::chrono::seconds delay);
 
     QuoteSite &m_site;
+    Throttle &m_throttle;
     httplib::Server m_server;
     std::mutex m_mutex;
     std::condition_variable m_stopChanged;

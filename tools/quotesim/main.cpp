@@ -16,6 +16,7 @@
 
 #include "QuoteSite.h"
 #include "QuoteSiteServer.h"
+#include "Throttle.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ struct Arguments {
     int port = 18765;
     int slowSeconds = 5;
     std::map<std::string, std::vector<int>> walks;
+    int retryAfterSeconds = 0;
 };
 
 bool parseNumber(const char *text, int low, int high, int &value) {
@@ -56,11 +58,12 @@ bool parseArguments(int argc, char **argv, Arguments &arguments) {
         if (i + 1 == argc)
             return false;
         const char *value = argv[++i];
-        const bool ok = option == "--port" ? parseNumber(value, 0, 65535, arguments.port)
-                        : option == "--slow-seconds"
-                            ? parseNumber(value, 0, 3600, arguments.slowSeconds)
-                        : option == "--walk" ? parseWalk(value, arguments)
-                                             : false;
+        const bool ok =
+            option == "--port"           ? parseNumber(value, 0, 65535, arguments.port)
+            : option == "--slow-seconds" ? parseNumber(value, 0, 3600, arguments.slowSeconds)
+            : option == "--retry-after"  ? parseNumber(value, 0, 3600, arguments.retryAfterSeconds)
+            : option == "--walk"         ? parseWalk(value, arguments)
+                                         : false;
         if (!ok)
             return false;
     }
@@ -73,6 +76,7 @@ int main(int argc, char **argv) {
     Arguments arguments;
     if (!parseArguments(argc, argv, arguments)) {
         std::cerr << "usage: quotesim [--port N (0 = any free port)] [--slow-seconds S]\n"
+                     "                [--retry-after S (answer the first quote request 429)]\n"
                      "                [--walk CODE=PRICE,PRICE*COUNT,... (the code's prices, one "
                      "per page)]...\n";
         return 2;
@@ -88,7 +92,8 @@ int main(int argc, char **argv) {
     QuoteSite site(std::random_device{}(), std::chrono::seconds(arguments.slowSeconds));
     for (auto &[code, prices] : arguments.walks)
         site.setWalk(code, std::move(prices));
-    QuoteSiteServer server(site);
+    Throttle throttle(std::chrono::seconds(arguments.retryAfterSeconds));
+    QuoteSiteServer server(site, throttle);
     const int port = server.bind(arguments.port);
     if (port < 0) {
         std::cerr << "quotesim: cannot listen on 127.0.0.1:" << arguments.port << "\n";

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <chrono>
+
+#include <QDateTime>
+
+class MarketHours;
+
+// When the refresh loop may fetch: always while the market-hours switch is off; while it is on,
+// one pass at launch (or when it is turned on), then passes only within the sessions and one a
+// minute after each session ends. Used by the refresh thread alone.
+class RefreshSchedule {
+public:
+    // Even a far-off pass is looked at again this often, so that a change of the switch, a
+    // machine that slept or a clock that was set takes effect.
+    static constexpr std::chrono::seconds kLongestWait = std::chrono::minutes(5);
+
+    explicit RefreshSchedule(const MarketHours &marketHours);
+
+    // Whether a pass may run now; one that may counts as begun.
+    bool beginPass(const QDateTime &now);
+    // The pause to take after a pass (run or not), given the pause the loop would take by
+    // the refresh interval alone.
+    std::chrono::seconds waitAfterPass(std::chrono::seconds plainWait, double intervalMinutes,
+                                       const QDateTime &now);
+
+private:
+    const MarketHours &m_marketHours;
+    QDateTime m_passStart; // of the last pass that ran while the switch was on
+    QDateTime m_due;       // when the next one may run
+};

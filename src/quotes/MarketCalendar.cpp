@@ -1,0 +1,199 @@
+#include "MarketCalendar.h"
+
+#include <array>
+#include <optional>
+#include <utility>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include "Log.h"
+
+namespace {
+
+// The equinox days the National Astronomical Observatory reckons, as days of March and of
+// September less 20, one digit a year from kFirstEquinoxYear.
+constexpr int kFirstEquinoxYear = 2000;
+constexpr std::string_view kVernalDays = "001100110011001100110011000100010001000100010001000";
+constexpr std::string_view kAutumnalDays = "333333333333233323332333233323332333233323332233223";
+
+// How far the searches for a session look before they give up: longer than any break.
+constexpr int kSearchDays = 366;
+
+using SessionTimes = MarketCalendar::SessionTimes;
+const std::array<SessionTimes, 2> kSessions{{
+    {QTime(9, 0), QTime(11, 30)},
+    {QTime(12, 30), QTime(15, 30)},
+}};
+
+int equinoxDay(std::string_view table, int year) {
+    const int index = year - kFirstEquinoxYear;
+    if (index < 0 || index >= static_cast<int>(table.size()))
+        return 0;
+    return 20 + (table[static_cast<size_t>(index)] - '0');
+}
+
+// The nth Monday of the month (n counts from 1).
+bool isNthMonday(QDate day, int month, int n) {
+    return day.month() == month && day.dayOfWeek() == Qt::Monday && (day.day() - 1) / 7 == n - 1;
+}
+
+// A holiday the law names, before substitute and in-between days.
+bool isNamedHoliday(QDate day) {
+    const int m = day.month();
+    const int d = day.day();
+    static constexpr std::array<std::pair<int, int>, 10> fixed{{
+        {1, 1},
+        {2, 11},
+        {2, 23},
+        {4, 29},
+        {5, 3},
+        {5, 4},
+        {5, 5},
+        {8, 11},
+        {11, 3},
+        {11, 23},
+    }};
+    for (const auto &[month, dayOfMonth] : fixed) {
+        if (m == month && d == dayOfMonth)
+            return true;
+    }
+    return isNthMonday(day, 1, 2) || isNthMonday(day, 7, 3) || isNthMonday(day, 9, 3) ||
+           isNthMonday(day, 10, 2) || (m == 3 && d == equinoxDay(kVernalDays, day.year())) ||
+           (m == 9 && d == equinoxDay(kAutumnalDays, day.year()));
+}
+
+// The first day after a run of holidays that began on or included a Sunday.
+bool isSubstituteHoliday(QDate day) {
+    for (QDate before = day.addDays(-1); isNamedHoliday(before); before = before.addDays(-1)) {
+        if (before.dayOfWeek() == Qt::Sunday)
+            return true;
+    }
+    return false;
+}
+
+bool isYearEndBreak(QDate day) {
+    return (day.month() == 12 && day.day() == 31) || (day.month() == 1 && day.day() <= 3);
+}
+
+QDateTime at(QDate day, QTime time) {
+    return QDateTime(day, time, MarketCalendar::exchangeZone());
+}
+
+std::optional<std::pair<QDate, bool>> parseDayLine(const QString &line) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\s*(\\d{4}-\\d{2}-\\d{2})\\s+(closed|open)\\s*$"));
+    const QRegularExpressionMatch match = pattern.match(line);
+    if (!match.hasMatch())
+        return std::nullopt;
+    const QDate day = QDate::fromString(match.captured(1), Qt::ISODate);
+    if (!day.isValid())
+        return std::nullopt;
+    return std::pair(day, match.captured(2) == QLatin1String("open"));
+}
+
+} // namespace
+
+MarketCalendar::MarketCalendar(DayOverrides overrides)
+    : m_overrides(std::move(overrides)) {}
+
+MarketCalendar MarketCalendar::fromFile(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return MarketCalendar();
+    DayOverrides overrides;
+    const QString name = QFileInfo(path).fileName();
+    int number = 0;
+    while (!file.atEnd()) {
+        ++number;
+        const QString line = QString::fromUtf8(file.readLine(4096));
+        const QString content = line.section(u'#', 0, 0).trimmed();
+        if (content.isEmpty())
+            continue;
+        if (const auto parsed = parseDayLine(content))
+            overrides.insert(parsed->first, parsed->second);
+        else
+            Log::write(
+                QStringLiteral("%1: line %2 ignored: %3").arg(name).arg(number).arg(content));
+    }
+    return MarketCalendar(std::move(overrides));
+}
+
+QTimeZone MarketCalendar::exchangeZone() {
+    // Japan has kept one offset since 1951; without the zone database that offset stands in.
+    static const QTimeZone zone = [] {
+        QTimeZone tokyo("Asia/Tokyo");
+        return tokyo.isValid() ? tokyo : QTimeZone(9 * 3600);
+    }();
+    return zone;
+}
+
+bool MarketCalendar::isNationalHoliday(QDate day) {
+    if (isNamedHoliday(day))
+        return true;
+    const bool between = isNamedHoliday(day.addDays(-1)) && isNamedHoliday(day.addDays(1));
+    return between || isSubstituteHoliday(day);
+}
+
+bool MarketCalendar::isTradingDay(QDate day) const {
+    const auto declared = m_overrides.constFind(day);
+    if (declared != m_overrides.cend())
+        return *declared;
+    return day.dayOfWeek() < Qt::Saturday && !isYearEndBreak(day) && !isNationalHoliday(day);
+}
+
+bool MarketCalendar::isOpen(const QDateTime &when) const {
+    const QDateTime local = when.toTimeZone(exchangeZone());
+    if (!isTradingDay(local.date()))
+        return false;
+    for (const SessionTimes &session : kSessions) {
+        if (local.time() >= session.open && local.time() < session.close)
+            return true;
+    }
+    return false;
+}
+
+QDateTime MarketCalendar::nextOpen(const QDateTime &when) const {
+    return nextBoundary(when, &SessionTimes::open);
+}
+
+QDateTime MarketCalendar::nextBoundary(const QDateTime &when, QTime SessionTimes::*edge) const {
+    const QDate first = when.toTimeZone(exchangeZone()).date();
+    for (QDate day = first; day <= first.addDays(kSearchDays); day = day.addDays(1)) {
+        if (!isTradingDay(day))
+            continue;
+        for (const SessionTimes &session : kSessions) {
+            const QDateTime boundary = at(day, session.*edge);
+            if (boundary > when)
+                return boundary;
+        }
+    }
+    return QDateTime();
+}
+
+QDateTime MarketCalendar::lastClose(const QDateTime &when) const {
+    const QDate first = when.toTimeZone(exchangeZone()).date();
+    for (QDate day = first; day >= first.addDays(-kSearchDays); day = day.addDays(-1)) {
+        if (!isTradingDay(day))
+            continue;
+        for (auto session = kSessions.crbegin(); session != kSessions.crend(); ++session) {
+            const QDateTime close = at(day, session->close);
+            if (close <= when)
+                return close;
+        }
+    }
+    return QDateTime();
+}
+
+QDateTime MarketCalendar::nextRefresh(const QDateTime &passStart,
+                                      std::chrono::seconds interval) const {
+    constexpr qint64 closingDelay = 60;
+    const QDateTime due = passStart.addSecs(interval.count());
+    const QDateTime inSession = isOpen(due) ? due : nextOpen(due);
+    const QDateTime close = nextBoundary(passStart.addSecs(-closingDelay), &SessionTimes::close);
+    const QDateTime closingPass = close.isValid() ? close.addSecs(closingDelay) : QDateTime();
+    if (!inSession.isValid())
+        return closingPass;
+    return closingPass.isValid() ? std::min(inSession, closingPass) : inSession;
+}
