@@ -175,13 +175,21 @@ void StockManager::loadSource() {
 std::optional<UpdateFailure>
 StockManager::commonFailure(const QList<std::shared_ptr<Stock>> &stocks) {
     std::optional<UpdateFailure> common;
+    std::optional<UpdateFailure> paused;
     for (const std::shared_ptr<Stock> &stock : stocks) {
         const std::optional<UpdateFailure> failure = stock->lastFailure();
-        if (!failure || (common && !(*common == *failure)))
+        if (!failure)
+            return std::nullopt;
+        // A record skipped while its host pauses goes with the failures that paused it.
+        if (failure->kind() == UpdateFailure::Kind::Paused) {
+            paused = paused ? paused : failure;
+            continue;
+        }
+        if (common && !(*common == *failure))
             return std::nullopt;
         common = failure;
     }
-    return common;
+    return common ? common : paused;
 }
 
 void StockManager::saveAndNotify() {

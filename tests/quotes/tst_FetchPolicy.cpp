@@ -204,6 +204,8 @@ private slots:
         QVERIFY(!stock.update(client, policy));
         QVERIFY(!another.update(client, policy));
         QCOMPARE(requests.load(), before);
+        QCOMPARE(another.lastFailure()->text(),
+                 kNow.addSecs(1260).toLocalTime().toString("HH:mm") + " まで取得を控えています");
         Clock::setFixed(kNow.addSecs(1260));
         QVERIFY(stock.update(client, policy));
         QCOMPARE(requests.load(), before + 1);
