@@ -25,7 +25,12 @@ public:
 
     NotificationServer()
         : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "server")) {}
-    ~NotificationServer() override { QDBusConnection::disconnectFromBus("server"); }
+    // Unregistered here, on the test's thread, so that the bus's own thread does not reach for
+    // this object while the connection closes.
+    ~NotificationServer() override {
+        m_bus.unregisterObject(kPath);
+        QDBusConnection::disconnectFromBus("server");
+    }
 
     bool start() {
         return m_bus.registerObject(kPath, this, QDBusConnection::ExportAllSlots) &&
