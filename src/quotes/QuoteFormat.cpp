@@ -3,6 +3,7 @@
 #include <array>
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 #include <unicode/dcfmtsym.h>
@@ -58,6 +59,13 @@ qint64 minuteKey(const QDateTime &when) {
     return minutes * 2;
 }
 
+// ICU finds the host's zone through static buffers of its own, so one thread at a time.
+icu::TimeZone *hostZone() {
+    static std::mutex lookingUp;
+    const std::scoped_lock lock(lookingUp);
+    return icu::TimeZone::detectHostTimeZone();
+}
+
 // ICU's formatters are not safe to share between threads, so each thread has its own, made for
 // the locale in effect and kept until QLocale's default changes.
 class Formatters {
@@ -111,7 +119,7 @@ private:
                              variable.isNull() == m_zoneVariable.isNull();
         if (current || !m_time)
             return;
-        m_time->adoptTimeZone(icu::TimeZone::detectHostTimeZone());
+        m_time->adoptTimeZone(hostZone());
         m_minutes.clear();
         m_zoneVariable = variable;
         m_zoneFoundAt = now;
