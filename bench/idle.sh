@@ -2,8 +2,9 @@
 # The idle budget, measured from outside: the ticker with ten securities against the simulator,
 # beside a minimal Qt program that shows one label, both under one Xvfb. Prints the time from
 # start to the window on screen, the average CPU share of one core over two periods (the first
-# with the first refresh pass) and the peak resident memory of each, then the two budget lines:
-# `idle CPU = X %` (the ticker over the second period) and `peak RSS ratio = X` (ticker ÷ label).
+# with the first refresh pass) and the peak resident memory of each, then the three budget lines:
+# `idle CPU = X %` (the ticker over the second period), `peak RSS ratio = X` and
+# `start ratio = X` (ticker ÷ label).
 # usage: bench/idle.sh [BUILD_DIR] [SECONDS]   (after building kabu-ticker, quotesim, minimal-label)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -86,3 +87,4 @@ row "peak resident memory MiB" "$(mib "$ticker_peak")" "$(mib "$label_peak")" "<
 echo
 echo "idle CPU = ${cpu[2]} %"
 awk -v t="$ticker_peak" -v l="$label_peak" 'BEGIN { printf "peak RSS ratio = %.2f\n", t / l }'
+awk -v t="$ticker_start" -v l="$label_start" 'BEGIN { printf "start ratio = %.2f\n", t / l }'
