@@ -14,6 +14,7 @@
 #include "Log.h"
 #include "NodeDictionary.h"
 #include "Whitespace.h"
+#include "XPathShortcut.h"
 
 namespace {
 
@@ -170,7 +171,7 @@ std::optional<QVariantList> evaluate(xmlDocPtr document, const QString &query, q
     const ContextHandle context(xmlXPathNewContext(document));
     if (!context)
         return fail("Unable to create XPath context.");
-    const QByteArray expression = query.toUtf8();
+    const QByteArray expression = XPathShortcut::rewrite(query.toUtf8());
     const ResultHandle result(xmlXPathEvalExpression(
         reinterpret_cast<const xmlChar *>(expression.constData()), context.get()));
     if (!result)

@@ -31,6 +31,10 @@ const QStringList queries{
     "//text()[normalize-space()]",
     "//@*",
     "//li[2]",
+    // Answered through the one-walk form of XPathShortcut.
+    "//table[@class=\"stocksTable\"]/tr/td",
+    "//td[@valign=\"top\"]//a",
+    "//*[@class='Item']",
     "/",
     // Every node converted, each with all the markup below it: the most a real page can ask of
     // the limit on converted markup.
