@@ -38,7 +38,20 @@ std::unique_ptr<icu::DecimalFormat> numberFormat(const icu::Locale &locale, Patt
     return U_SUCCESS(status) ? std::move(format) : nullptr;
 }
 
+// ICU finds the host's zone through static buffers of its own, both when a first formatter
+// makes its default zone and when asked again, so one thread at a time.
+std::mutex &zoneLookup() {
+    static std::mutex lookingUp;
+    return lookingUp;
+}
+
+icu::TimeZone *hostZone() {
+    const std::scoped_lock lock(zoneLookup());
+    return icu::TimeZone::detectHostTimeZone();
+}
+
 std::unique_ptr<icu::SimpleDateFormat> timeFormat(const icu::Locale &locale) {
+    const std::scoped_lock lock(zoneLookup());
     UErrorCode status = U_ZERO_ERROR;
     auto format =
         std::make_unique<icu::SimpleDateFormat>(icu::UnicodeString(u"HH:mm"), locale, status);
@@ -57,13 +70,6 @@ qint64 minuteKey(const QDateTime &when) {
     const qint64 milliseconds = when.toMSecsSinceEpoch();
     const qint64 minutes = milliseconds / (60 * 1000) - (milliseconds % (60 * 1000) < 0 ? 1 : 0);
     return minutes * 2;
-}
-
-// ICU finds the host's zone through static buffers of its own, so one thread at a time.
-icu::TimeZone *hostZone() {
-    static std::mutex lookingUp;
-    const std::scoped_lock lock(lookingUp);
-    return icu::TimeZone::detectHostTimeZone();
 }
 
 // ICU's formatters are not safe to share between threads, so each thread has its own, made for
