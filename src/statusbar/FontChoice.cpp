@@ -16,15 +16,29 @@ QString FontChoice::family(const QString &userFamily, const QStringList &japanes
     return userFamily;
 }
 
-QFont FontChoice::interfaceFont(const QFont &userFont) {
+namespace {
+
+// What a choice needs besides the font: looked up once for all the fonts of a start, since each
+// look-up goes through every installed font.
+struct JapaneseFamilies {
+    QStringList installed = QFontDatabase::families(QFontDatabase::Japanese);
+    QString desktop = DesktopFonts::japaneseSansFamily();
+};
+
+QFont chosenFont(const QFont &userFont, const JapaneseFamilies &japanese) {
     // The family actually drawn, which for an alias such as "Sans Serif" is the one it stands for.
     const QString drawn = QFontInfo(userFont).family();
-    const QString chosen = family(drawn, QFontDatabase::families(QFontDatabase::Japanese),
-                                  DesktopFonts::japaneseSansFamily());
+    const QString chosen = FontChoice::family(drawn, japanese.installed, japanese.desktop);
     QFont font = userFont;
     if (chosen != drawn)
         font.setFamilies({chosen});
     return font;
+}
+
+} // namespace
+
+QFont FontChoice::interfaceFont(const QFont &userFont) {
+    return chosenFont(userFont, JapaneseFamilies());
 }
 
 void FontChoice::useForApplication() {
@@ -35,10 +49,11 @@ void FontChoice::useForApplication() {
         "QRadioButton",   "QToolButton",   "QAbstractItemView", "QListView",   "QHeaderView",
         "QComboMenuItem", "QComboLineEdit"};
     // Read before the default changes: a class without a font of its own reads the default.
+    const JapaneseFamilies japanese;
     QList<QFont> themed;
     for (const char *className : themedClasses)
-        themed.append(interfaceFont(QApplication::font(className)));
-    QApplication::setFont(interfaceFont(QApplication::font()));
+        themed.append(chosenFont(QApplication::font(className), japanese));
+    QApplication::setFont(chosenFont(QApplication::font(), japanese));
     for (qsizetype i = 0; i < themed.size(); ++i)
         QApplication::setFont(themed.at(i), themedClasses[i]);
 }
