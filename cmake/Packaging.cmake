@@ -14,9 +14,9 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-# The libraries come from dpkg-shlibdeps; Qt loads its platform plugins at run time, so no linker
-# dependency names them.
+# The libraries come from dpkg-shlibdeps; Qt loads its platform plugins and the program libcurl at
+# run time, so no linker dependency names them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libcurl4")
 
 include(CPack)

@@ -7,15 +7,13 @@
 
 #include "AppDelegate.h"
 #include "FontChoice.h"
-#include "HttpClient.h"
 #include "SingleInstance.h"
 #include "StatusBar.h"
 
 int main(int argc, char *argv[]) {
-    // Both set up process-wide state that is not safe to set up while other threads run, and
-    // the application object already starts some.
+    // libxml2 sets up process-wide state that is not safe to set up while other threads run, and
+    // the application object already starts some. libcurl waits for the first request.
     xmlInitParser();
-    HttpClient::globalInit();
 
     StatusBar::preferXcbOnWayland();
     QApplication::setApplicationName(QStringLiteral(KABU_PROGRAM_NAME));

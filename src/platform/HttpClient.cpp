@@ -3,22 +3,27 @@
 #include <memory>
 #include <utility>
 
-#include <curl/curl.h>
+#include "CurlLibrary.h"
 
 namespace {
 
+// Only reached once get() has the library.
+const CurlLibrary &curl() {
+    return *CurlLibrary::get();
+}
+
 struct CurlEasyCleanup {
-    void operator()(CURL *easy) const { curl_easy_cleanup(easy); }
+    void operator()(CURL *easy) const { curl().easyCleanup(easy); }
 };
 using CurlEasy = std::unique_ptr<CURL, CurlEasyCleanup>;
 
 struct CurlMultiCleanup {
-    void operator()(CURLM *multi) const { curl_multi_cleanup(multi); }
+    void operator()(CURLM *multi) const { curl().multiCleanup(multi); }
 };
 using CurlMulti = std::unique_ptr<CURLM, CurlMultiCleanup>;
 
 struct CurlListFree {
-    void operator()(curl_slist *list) const { curl_slist_free_all(list); }
+    void operator()(curl_slist *list) const { curl().slistFreeAll(list); }
 };
 using CurlList = std::unique_ptr<curl_slist, CurlListFree>;
 
@@ -78,7 +83,7 @@ bool isFetchable(const QUrl &url) {
 // A refused option could silently widen what a request may do (other protocols, no limits),
 // so the request is not made unless every option was taken.
 template <typename Value> bool setOption(CURL *easy, CURLoption option, Value value) {
-    return curl_easy_setopt(easy, option, value) == CURLE_OK;
+    return curl().easySetopt(easy, option, value) == CURLE_OK;
 }
 
 HttpResponse failure(HttpFailure kind, QString error, long status = 0) {
@@ -112,7 +117,7 @@ HttpFailure failureOf(CURLcode result) {
 CurlList headerList(const HttpHeaders &headers) {
     CurlList list;
     for (const auto &[name, value] : headers) {
-        curl_slist *longer = curl_slist_append(list.get(), (name + ": " + value).constData());
+        curl_slist *longer = curl().slistAppend(list.get(), (name + ": " + value).constData());
         if (!longer)
             return {};
         (void)list.release(); // curl_slist_append extended the same list
@@ -151,26 +156,26 @@ bool configure(CURL *handle, const QUrl &url, const HttpClient::Options &options
 
 // curl_easy_perform, but waking every kCancelPollMs to look at the cancel check.
 CURLcode perform(CURL *easy, Transfer &transfer) {
-    const CurlMulti multi(curl_multi_init());
-    if (!multi || curl_multi_add_handle(multi.get(), easy) != CURLM_OK)
+    const CurlMulti multi(curl().multiInit());
+    if (!multi || curl().multiAddHandle(multi.get(), easy) != CURLM_OK)
         return CURLE_FAILED_INIT;
     int running = 1;
     CURLMcode state = CURLM_OK;
     while (state == CURLM_OK && running > 0) {
-        state = curl_multi_perform(multi.get(), &running);
+        state = curl().multiPerform(multi.get(), &running);
         if (state == CURLM_OK && running > 0) {
             if (checkCancelled(&transfer, 0, 0, 0, 0))
                 break;
-            state = curl_multi_poll(multi.get(), nullptr, 0, kCancelPollMs, nullptr);
+            state = curl().multiPoll(multi.get(), nullptr, 0, kCancelPollMs, nullptr);
         }
     }
     CURLcode result = transfer.wasCancelled ? CURLE_ABORTED_BY_CALLBACK : CURLE_RECV_ERROR;
     int queued = 0;
-    while (const CURLMsg *message = curl_multi_info_read(multi.get(), &queued)) {
+    while (const CURLMsg *message = curl().multiInfoRead(multi.get(), &queued)) {
         if (message->msg == CURLMSG_DONE && message->easy_handle == easy)
             result = message->data.result;
     }
-    curl_multi_remove_handle(multi.get(), easy);
+    curl().multiRemoveHandle(multi.get(), easy);
     return result;
 }
 
@@ -184,7 +189,7 @@ HttpResponse outcome(CURLcode result, long status, Transfer &transfer, const cha
     if (result != CURLE_OK)
         return failure(
             failureOf(result),
-            QString::fromUtf8(errorText[0] != '\0' ? errorText : curl_easy_strerror(result)),
+            QString::fromUtf8(errorText[0] != '\0' ? errorText : curl().easyStrerror(result)),
             status);
     HttpResponse response;
     response.ok = true;
@@ -202,9 +207,8 @@ HttpClient::HttpClient()
 HttpClient::HttpClient(Options options)
     : m_options(std::move(options)) {}
 
-void HttpClient::globalInit() {
-    // curl_easy_init() would set up on its own too, but not safely while other threads run.
-    [[maybe_unused]] static const CURLcode result = curl_global_init(CURL_GLOBAL_DEFAULT);
+bool HttpClient::globalInit() {
+    return CurlLibrary::get() != nullptr;
 }
 
 QByteArray HttpClient::userAgent() {
@@ -215,8 +219,9 @@ HttpResponse HttpClient::get(const QUrl &url, const HttpHeaders &requestHeaders)
     if (!isFetchable(url))
         return failure(HttpFailure::NotHttp,
                        QStringLiteral("not an http or https URL: %1").arg(url.toString()));
-    globalInit();
-    const CurlEasy easy(curl_easy_init());
+    if (!globalInit())
+        return failure(HttpFailure::Other, QStringLiteral("libcurl could not be loaded"));
+    const CurlEasy easy(curl().easyInit());
     const CurlList headers = headerList(requestHeaders);
     if (!easy || (!requestHeaders.isEmpty() && !headers))
         return failure(HttpFailure::Other, QStringLiteral("libcurl could not be set up"));
@@ -226,6 +231,6 @@ HttpResponse HttpClient::get(const QUrl &url, const HttpHeaders &requestHeaders)
         return failure(HttpFailure::Other, QStringLiteral("libcurl refused an option"));
     const CURLcode result = perform(easy.get(), transfer);
     long status = 0;
-    curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status);
+    curl().easyGetinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status);
     return outcome(result, status, transfer, errorText);
 }

@@ -56,8 +56,9 @@ public:
     // The extra request headers (for conditional requests) go out beside the client's own.
     HttpResponse get(const QUrl &url, const HttpHeaders &requestHeaders = {}) const;
 
-    // libcurl's global set-up; call from main before any thread starts (later calls do nothing).
-    static void globalInit();
+    // Loads and sets up libcurl now rather than at the first request (later calls do nothing);
+    // false when it cannot be loaded, and every request then fails.
+    static bool globalInit();
     static QByteArray userAgent(); // "kabu-ticker/0.1.0"
 
 private:
