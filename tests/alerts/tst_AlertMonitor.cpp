@@ -3,6 +3,7 @@
 #include "AlertBook.h"
 #include "AlertMonitor.h"
 #include "Clock.h"
+#include "ScratchSettings.h"
 #include "StockManager.h"
 #include "UserDefaults.h"
 
@@ -29,8 +30,7 @@ private slots:
     void cleanup() { Clock::setFixed(QDateTime()); }
 
     void alertOfARefresh() {
-        QTemporaryDir dir;
-        UserDefaults defaults(dir.filePath("kabu-ticker.conf"));
+        ScratchSettings defaults;
         defaults.setValue(UserDefaults::KEY_CODES, {"7203", "6758"});
         StockManager manager(defaults, kBase);
         AlertBook book(defaults, manager);

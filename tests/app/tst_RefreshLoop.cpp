@@ -11,6 +11,7 @@
 
 #include "RefreshClock.h"
 #include "RefreshLoop.h"
+#include "ScratchSettings.h"
 #include "StockManager.h"
 #include "StockManagerDelegate.h"
 #include "UserDefaults.h"
@@ -262,8 +263,7 @@ void tst_RefreshLoop::hugeIntervalWaitsLongest() {
 }
 
 void tst_RefreshLoop::emptyListNotifiesOncePerPass() {
-    const QTemporaryDir dir;
-    UserDefaults defaults(dir.filePath(QStringLiteral("kabu-ticker.conf")));
+    ScratchSettings defaults;
     StockManager manager(defaults, QString(), 1ms);
     const auto delegate = std::make_shared<CountingDelegate>();
     manager.setDelegate(delegate);

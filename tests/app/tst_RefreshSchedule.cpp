@@ -5,6 +5,7 @@
 #include "JapanTime.h"
 #include "MarketHours.h"
 #include "RefreshSchedule.h"
+#include "ScratchSettings.h"
 #include "UserDefaults.h"
 
 using namespace std::chrono_literals;
@@ -44,8 +45,7 @@ private slots:
         QFETCH(QDateTime, from);
         QFETCH(QDateTime, until);
         QFETCH(QStringList, passes);
-        const QTemporaryDir dir;
-        UserDefaults defaults(dir.filePath(QStringLiteral("kabu-ticker.conf")));
+        ScratchSettings defaults;
         MarketHours hours(defaults, MarketCalendar());
         hours.setEnabled(enabled);
         RefreshSchedule schedule(hours);
@@ -62,8 +62,7 @@ private slots:
 
     // Turned on while the loop runs: the next turn is a pass, and the schedule follows it.
     void turnedOnMidway() {
-        const QTemporaryDir dir;
-        UserDefaults defaults(dir.filePath(QStringLiteral("kabu-ticker.conf")));
+        ScratchSettings defaults;
         MarketHours hours(defaults, MarketCalendar());
         RefreshSchedule schedule(hours);
         const QDateTime night = japanTime("2026-12-08T20:00:00");

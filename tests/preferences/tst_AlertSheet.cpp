@@ -4,6 +4,7 @@
 #include "AlertBook.h"
 #include "AlertSheet.h"
 #include "PreferencesHarness.h"
+#include "ScratchSettings.h"
 
 namespace {
 
@@ -45,8 +46,7 @@ private slots:
         QFETCH(QString, change);
         QFETCH(QString, refusal);
         QFETCH(QStringList, stored);
-        QTemporaryDir dir;
-        UserDefaults defaults(dir.filePath("kabu-ticker.conf"));
+        ScratchSettings defaults;
         defaults.setValue(UserDefaults::KEY_CODES, {"7203", "6758"});
         defaults.setValue(UserDefaults::KEY_ALERTS, {"7203;above=2900", "6758;below=2000"});
         StockManager manager(defaults, QString(), std::chrono::milliseconds(0));

@@ -1,11 +1,11 @@
 #include <QCheckBox>
 #include <QMainWindow>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include "ConfigWindowController.h"
 #include "IntervalSetting.h"
 #include "MarketHours.h"
+#include "ScratchSettings.h"
 #include "StockManager.h"
 #include "UserDefaults.h"
 
@@ -31,8 +31,7 @@ private slots:
     }
     void boxShowsAndChangesTheStoredSwitch() {
         QFETCH(bool, stored);
-        const QTemporaryDir dir;
-        UserDefaults defaults(dir.filePath(QStringLiteral("kabu-ticker.conf")));
+        ScratchSettings defaults;
         QVERIFY(defaults.setValue(UserDefaults::KEY_MARKET_HOURS_ONLY, stored));
         MarketHours hours(defaults);
         StockManager manager(defaults, QStringLiteral("http://127.0.0.1:9"));
@@ -52,8 +51,7 @@ private slots:
     }
 
     void noSwitchHidesTheBox() {
-        const QTemporaryDir dir;
-        UserDefaults defaults(dir.filePath(QStringLiteral("kabu-ticker.conf")));
+        ScratchSettings defaults;
         StockManager manager(defaults, QStringLiteral("http://127.0.0.1:9"));
         FixedInterval interval;
         ConfigWindowController preferences(manager, interval);

@@ -66,14 +66,10 @@ private slots:
         QCOMPARE(found, dates(closed));
     }
 
+    // Beyond the years above; substitute and in-between days are in their lists already.
     void holidayRules_data() {
         QTest::addColumn<QString>("day");
         QTest::addColumn<bool>("holiday");
-        QTest::newRow("substitute after a Sunday") << "2025-02-24" << true;
-        QTest::newRow("substitute after a run from Sunday") << "2026-05-06" << true;
-        QTest::newRow("no substitute after a Saturday") << "2026-01-05" << false;
-        QTest::newRow("between two holidays") << "2026-09-22" << true;
-        QTest::newRow("between a holiday and a Sunday") << "2027-09-21" << false;
         QTest::newRow("vernal equinox 2035") << "2035-03-21" << true;
         QTest::newRow("day before it") << "2035-03-20" << false;
         QTest::newRow("autumnal equinox 2032") << "2032-09-22" << true;

@@ -2,6 +2,7 @@
 
 #include "JapanTime.h"
 #include "MarketHours.h"
+#include "ScratchSettings.h"
 #include "UserDefaults.h"
 
 class tst_MarketHours : public QObject {
@@ -11,8 +12,7 @@ private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
 
     void offUnlessTurnedOnAndKept() {
-        const QTemporaryDir dir;
-        UserDefaults defaults(dir.filePath(QStringLiteral("kabu-ticker.conf")));
+        ScratchSettings defaults;
         QVERIFY(!MarketHours(defaults).isEnabled());
         QVERIFY(MarketHours(defaults).setEnabled(true));
         QVERIFY(MarketHours(defaults).isEnabled());
@@ -44,9 +44,8 @@ private slots:
         QFETCH(QDateTime, now);
         QFETCH(QString, note);
         QFETCH(QDateTime, closedSince);
-        const QTemporaryDir dir;
-        UserDefaults defaults(dir.filePath(QStringLiteral("kabu-ticker.conf")));
-        QFile days(dir.filePath(QStringLiteral("market-days.txt")));
+        ScratchSettings defaults;
+        QFile days(defaults.besideSettings(QStringLiteral("market-days.txt")));
         QVERIFY(days.open(QIODevice::WriteOnly));
         days.write("2026-12-14 closed\n");
         days.close();
