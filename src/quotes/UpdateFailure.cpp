@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "QuoteFormat.h"
+
 namespace {
 
 QString missingText(UpdateFailure::Missing missing) {
@@ -47,7 +49,7 @@ UpdateFailure UpdateFailure::layout(Missing missing, const QString &query, const
 }
 
 UpdateFailure UpdateFailure::paused(const QDateTime &until, const QString &site) {
-    return UpdateFailure(Kind::Paused, site, until.toLocalTime().toString(QStringLiteral("HH:mm")));
+    return UpdateFailure(Kind::Paused, site, QuoteFormat::time(until));
 }
 
 // An error status explains a page that does not read better than the search that came up empty.

@@ -3,9 +3,10 @@
 #include <QAction>
 #include <QMenu>
 
-#include "StatusViewController.h"
+#include "QuoteFormat.h"
 #include "Stock.h"
 #include "StockManager.h"
+#include "StockMenuLine.h"
 
 StatusAlerts::StatusAlerts(StockManager &stockManager, UserDefaults &defaults, StatusView *view,
                            QSystemTrayIcon *trayIcon)
@@ -24,7 +25,7 @@ void StatusAlerts::review(const QList<std::shared_ptr<Stock>> &stocks) {
 
 void StatusAlerts::markLines(const QMenu &menu) const {
     for (QAction *line : menu.actions()) {
-        const auto stock = line->data().value<std::shared_ptr<Stock>>();
+        const std::shared_ptr<Stock> stock = StockMenuLine::stock(*line);
         if (!stock)
             continue;
         QStringList tips;
@@ -35,7 +36,7 @@ void StatusAlerts::markLines(const QMenu &menu) const {
         const AlertEvent last = m_monitor.lastEvent(stock->code());
         if (last.at.isValid())
             tips.append(QStringLiteral("%1 に「%2」を通知しました")
-                            .arg(last.at.toString(QStringLiteral("HH:mm")), last.rule));
+                            .arg(QuoteFormat::time(last.at), last.rule));
         line->setToolTip(tips.join(u'\n'));
     }
 }
