@@ -179,18 +179,29 @@ CURLcode perform(CURL *easy, Transfer &transfer) {
     return result;
 }
 
+// A transfer that failed after its status arrived keeps that answer's header fields: a 429 or
+// 503 cut short still says when to come back.
+HttpResponse failedTransfer(HttpFailure kind, QString error, long status, Transfer &transfer) {
+    HttpResponse response = failure(kind, std::move(error), status);
+    if (status != 0)
+        response.headers = std::move(transfer.headers);
+    return response;
+}
+
 HttpResponse outcome(CURLcode result, long status, Transfer &transfer, const char *errorText) {
     if (transfer.overCap)
-        return failure(HttpFailure::TooLarge,
-                       QStringLiteral("body larger than %1 bytes").arg(transfer.maxBodyBytes),
-                       status);
+        return failedTransfer(
+            HttpFailure::TooLarge,
+            QStringLiteral("body larger than %1 bytes").arg(transfer.maxBodyBytes), status,
+            transfer);
     if (transfer.wasCancelled)
-        return failure(HttpFailure::Cancelled, QStringLiteral("cancelled"), status);
+        return failedTransfer(HttpFailure::Cancelled, QStringLiteral("cancelled"), status,
+                              transfer);
     if (result != CURLE_OK)
-        return failure(
+        return failedTransfer(
             failureOf(result),
             QString::fromUtf8(errorText[0] != '\0' ? errorText : curl().easyStrerror(result)),
-            status);
+            status, transfer);
     HttpResponse response;
     response.ok = true;
     response.status = status;

@@ -62,6 +62,7 @@ private slots:
     void capsBodyAfterDecompression();
     void rawResponses_data();
     void rawResponses();
+    void failedTransferKeepsItsAnswersHeaders();
     void givesUpAtTotalTimeout();
     void cancelAbortsPromptly_data();
     void cancelAbortsPromptly();
@@ -262,6 +263,16 @@ void tst_HttpClient::rawResponses() {
     const HttpResponse response = HttpClient(timeouts(5s, 10s)).get(QUrl(server.baseURL()));
     QVERIFY2(response.ok, qPrintable(response.error));
     QCOMPARE(response.body, body);
+}
+
+// A 429 whose body never arrives whole still says when to come back.
+void tst_HttpClient::failedTransferKeepsItsAnswersHeaders() {
+    RawTcpServer server(RawTcpServer::answering("HTTP/1.1 429 Too Many Requests\r\nRetry-After: "
+                                                "120\r\nContent-Length: 500\r\n\r\nslow"));
+    QVERIFY(server.start());
+    const HttpResponse response = HttpClient(timeouts(5s, 10s)).get(QUrl(server.baseURL()));
+    QVERIFY(!response.ok);
+    QCOMPARE(response.headers.value("retry-after"), QByteArray("120"));
 }
 
 // Fast enough for the stall limit, so only the total limit ends it.
