@@ -77,6 +77,8 @@ void AppDelegate::applicationDidFinishLaunching() {
                     return;
                 stockManager.fetchPolicy().setIntervalMinutes(intervalSource->intervalSecond());
                 stockManager.update();
+                if (stockManager.passFailure())
+                    schedule->passFailed(stockManager.pausedUntil(Clock::currentDateTime()));
             },
         .interruptPass = [&stockManager] { stockManager.interrupt(); },
         .intervalMinutes = [intervalSource] { return intervalSource->intervalSecond(); },

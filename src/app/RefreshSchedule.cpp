@@ -32,9 +32,15 @@ bool RefreshSchedule::beginPass(const QDateTime &now) {
         due = m_marketHours.calendar().isOpen(now); // the clock went back
     else
         due = m_due.isValid() && now >= m_due;
-    if (due)
+    if (due) {
         m_passStart = now;
+        m_retryFrom.reset();
+    }
     return due;
+}
+
+void RefreshSchedule::passFailed(const QDateTime &hostFree) {
+    m_retryFrom = hostFree;
 }
 
 std::chrono::seconds RefreshSchedule::waitAfterPass(std::chrono::seconds plainWait,
@@ -45,7 +51,16 @@ std::chrono::seconds RefreshSchedule::waitAfterPass(std::chrono::seconds plainWa
     // Turned on while the pass ran: the next look counts as the first pass.
     if (!m_passStart.isValid())
         return std::min(plainWait, kLongestWait);
-    m_due = m_marketHours.calendar().nextRefresh(m_passStart, intervalSeconds(intervalMinutes));
+    const std::chrono::seconds interval = intervalSeconds(intervalMinutes);
+    m_due = m_marketHours.calendar().nextRefresh(m_passStart, interval);
+    if (m_retryFrom) {
+        // Within a session the next pass comes as soon; outside, this is the only one.
+        QDateTime retry = m_passStart.addSecs(interval.count());
+        if (m_retryFrom->isValid() && *m_retryFrom > retry)
+            retry = *m_retryFrom;
+        if (!m_due.isValid() || retry < m_due)
+            m_due = retry;
+    }
     if (!m_due.isValid())
         return kLongestWait;
     return std::clamp(seconds(now.secsTo(m_due)), seconds(1), kLongestWait);

@@ -44,14 +44,15 @@ void StockManager::setDelegate(std::weak_ptr<StockManagerDelegate> delegate) {
     m_delegate = std::move(delegate);
 }
 
-void StockManager::addStock(const QString &code) {
+std::optional<UpdateFailure> StockManager::addStock(const QString &code) {
     {
         std::lock_guard lock(m_mutex);
         if (contains(code))
-            return;
+            return std::nullopt;
     }
     auto stock = std::make_shared<Stock>(code, source());
-    const bool updated = stock->update(m_client, m_fetchPolicy);
+    const bool updated = stock->update(m_client, m_fetchPolicy, Stock::Asking::Once);
+    const std::optional<UpdateFailure> failure = stock->lastFailure();
     {
         std::lock_guard lock(m_mutex);
         // Another add of the same code may have finished during the fetch.
@@ -59,6 +60,7 @@ void StockManager::addStock(const QString &code) {
             m_stocks.append(std::move(stock));
     }
     saveAndNotify();
+    return failure;
 }
 
 void StockManager::removeStock(const QString &code) {
@@ -158,6 +160,10 @@ bool StockManager::chooseSource(std::shared_ptr<const QuoteSource> source) {
 std::optional<UpdateFailure> StockManager::passFailure() const {
     std::lock_guard lock(m_mutex);
     return m_passFailure;
+}
+
+QDateTime StockManager::pausedUntil(const QDateTime &now) const {
+    return m_fetchPolicy.pausedUntil(QUrl(source()->site()), now);
 }
 
 // The stored choice stays as it is when its file cannot be used, so that mending the file

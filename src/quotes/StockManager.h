@@ -41,8 +41,9 @@ public:
     void setDelegate(std::weak_ptr<StockManagerDelegate> delegate);
 
     // Appends a record for the code if its quote page can be read, then saves and tells the
-    // delegate either way. A code listed already does nothing at all. Blocks for the fetch.
-    void addStock(const QString &code);
+    // delegate either way. A code listed already does nothing at all. Blocks for the one fetch,
+    // which only a pause the host asked for holds back. Why nothing was added, if so.
+    std::optional<UpdateFailure> addStock(const QString &code);
     // Removes the first record with the code, if any, then saves and tells the delegate.
     void removeStock(const QString &code);
     // Moves a record, then saves and tells the delegate; `to` counts positions in the list
@@ -74,6 +75,8 @@ public:
     bool chooseSource(std::shared_ptr<const QuoteSource> source);
     // The failure every record of the last pass had in common, if they all failed alike.
     std::optional<UpdateFailure> passFailure() const;
+    // When the host of the source in use may be asked again; invalid when it may be now.
+    QDateTime pausedUntil(const QDateTime &now) const;
 
 private:
     void saveAndNotify();

@@ -2,6 +2,7 @@
 
 #include <QtTest>
 
+#include "FetchPolicy.h"
 #include "JapanTime.h"
 #include "MarketHours.h"
 #include "RefreshSchedule.h"
@@ -56,6 +57,49 @@ private slots:
             const std::chrono::seconds wait = schedule.waitAfterPass(3600s, 60.0, now);
             QVERIFY(wait >= 1s && (!enabled || wait <= RefreshSchedule::kLongestWait));
             now = now.addSecs(wait.count());
+        }
+        QCOMPARE(ran, passes);
+    }
+
+    // Passes every ten minutes that fail as `outcomes` says ('x' failed, '.' read; all read
+    // after it), each failure recorded with the host, the back-off taking its longest share.
+    void failedPassRetried_data() {
+        QTest::addColumn<QDateTime>("from");
+        QTest::addColumn<QString>("outcomes");
+        QTest::addColumn<QStringList>("passes");
+        QTest::newRow("launched offline on a Saturday")
+            << japanTime("2026-12-12T10:00:00") << "xxxx"
+            << QStringList{"12-12 10:00", "12-12 10:10", "12-12 10:20",
+                           "12-12 10:40", "12-12 11:10", "12-14 09:00"};
+        QTest::newRow("the closing pass fails")
+            << japanTime("2026-12-11T15:20:00") << ".xx"
+            << QStringList{"12-11 15:20", "12-11 15:31", "12-11 15:41", "12-11 15:51",
+                           "12-14 09:00"};
+    }
+    void failedPassRetried() {
+        QFETCH(QDateTime, from);
+        QFETCH(QString, outcomes);
+        QFETCH(QStringList, passes);
+        ScratchSettings defaults;
+        MarketHours hours(defaults, MarketCalendar());
+        hours.setEnabled(true);
+        RefreshSchedule schedule(hours);
+        FetchPolicy policy([] { return 1.0; });
+        policy.setIntervalMinutes(10.0);
+        const QUrl host("http://quotes.example/");
+        QStringList ran;
+        for (QDateTime now = from; now <= japanTime("2026-12-14T09:05:00");) {
+            if (schedule.beginPass(now)) {
+                const bool failed = outcomes.mid(ran.size(), 1) == u"x";
+                ran << now.toTimeZone(MarketCalendar::exchangeZone()).toString("MM-dd HH:mm");
+                HttpResponse answer;
+                answer.ok = !failed;
+                answer.failure = failed ? HttpFailure::Other : HttpFailure::None;
+                policy.recordAnswer(host, answer, now);
+                if (failed)
+                    schedule.passFailed(policy.pausedUntil(host, now));
+            }
+            now = now.addSecs(schedule.waitAfterPass(600s, 10.0, now).count());
         }
         QCOMPARE(ran, passes);
     }
