@@ -1,6 +1,7 @@
 #include "AlertMonitor.h"
 
 #include "AlertBook.h"
+#include "QuoteFormat.h"
 #include "Stock.h"
 
 AlertMonitor::AlertMonitor(AlertBook &book)
@@ -12,10 +13,11 @@ QList<AlertEvent> AlertMonitor::review(const QList<std::shared_ptr<Stock>> &stoc
     for (const std::shared_ptr<Stock> &stock : stocks) {
         listed.insert(stock->code());
         const AlertRules rules = m_book.rules(stock->code());
-        const AlertObservation observation{stock->code(), stock->quote(), stock->prev_close(),
-                                           stock->updated_at()};
+        const Stock::Quote quote = stock->lastQuote();
+        const AlertObservation observation{stock->code(), quote.price, quote.prevClose,
+                                           quote.updatedAt};
         for (const AlertFiring &firing : m_evaluator.observe(observation, rules)) {
-            events.append(describe(*stock, rules, firing));
+            events.append(describe(*stock, observation, rules, firing));
             m_lastEvents.insert(stock->code(), events.last());
         }
     }
@@ -39,15 +41,16 @@ void AlertMonitor::forgetRemoved(const QSet<QString> &listed) {
     m_listed = listed;
 }
 
-AlertEvent AlertMonitor::describe(const Stock &stock, const AlertRules &rules,
-                                  const AlertFiring &firing) {
+AlertEvent AlertMonitor::describe(const Stock &stock, const AlertObservation &observation,
+                                  const AlertRules &rules, const AlertFiring &firing) {
     const QString name = stock.name();
     const QString security = name.isEmpty() ? stock.code() : stock.code() + u' ' + name;
     const QString rule = AlertText::rule(firing.kind, rules);
     return {
         .code = stock.code(),
         .summary = QStringLiteral("%1 \u00A5%2 (%3)")
-                       .arg(security, stock.quoteToFormat(), stock.prevCloseToFormat()),
+                       .arg(security, QuoteFormat::price(observation.price),
+                            QuoteFormat::change(observation.price, observation.prevClose)),
         .rule = rule,
         .body = QStringLiteral("アラート「%1」に達しました").arg(rule),
         .page = stock.codeURL(),

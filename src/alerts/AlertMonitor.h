@@ -37,8 +37,8 @@ public:
 
 private:
     void forgetRemoved(const QSet<QString> &listed);
-    static AlertEvent describe(const Stock &stock, const AlertRules &rules,
-                               const AlertFiring &firing);
+    static AlertEvent describe(const Stock &stock, const AlertObservation &observation,
+                               const AlertRules &rules, const AlertFiring &firing);
 
     AlertBook &m_book;
     AlertEvaluator m_evaluator;

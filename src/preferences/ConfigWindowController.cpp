@@ -14,6 +14,7 @@
 #include "CodeInputRule.h"
 #include "ConfigStockTableController.h"
 #include "IntervalSetting.h"
+#include "LoadingSheetNotice.h"
 #include "LoginItemSwitch.h"
 #include "MarketHoursSwitch.h"
 #include "SourcePane.h"
@@ -217,6 +218,7 @@ void ConfigWindowController::inputSheetDidEnd(int returnCode) {
     if (!m_inputUi)
         return;
     if (returnCode == kOKTag) {
+        LoadingSheetNotice::showBusy(*m_loadingUi);
         startAnimation(m_loadingUi->loadingIndicator);
         m_loadingWindow->open();
         // Read here, on the main thread, so that the task never touches the field.
@@ -231,14 +233,16 @@ void ConfigWindowController::inputSheetDidEnd(int returnCode) {
 // on the task's thread is read on the main thread without a hand-off the sanitizers can see.
 void ConfigWindowController::startAddTask(const QString &code) {
     m_addTasks.run([this, &stockManager = m_stockManager, code] {
-        stockManager.addStock(code);
-        emit addTaskFinished();
+        emit addTaskFinished(LoadingSheetNotice::refusal(stockManager.addStock(code)));
     });
 }
 
-void ConfigWindowController::finishLoading() {
+void ConfigWindowController::finishLoading(const QString &refusal) {
     stopAnimation(m_loadingUi->loadingIndicator);
-    endLoadingSheet();
+    if (refusal.isEmpty())
+        endLoadingSheet();
+    else if (m_loadingWindow->isVisible())
+        LoadingSheetNotice::showRefusal(*m_loadingUi, refusal);
 }
 
 // Ending a loading sheet that is not shown, after a cancel, does nothing.

@@ -64,8 +64,8 @@ public:
     static QString rememberedCodeText();
 
 signals:
-    // From the add task's thread, once addStock has returned.
-    void addTaskFinished();
+    // From the add task's thread, once addStock has returned; the refusal keeps the sheet open.
+    void addTaskFinished(const QString &refusal);
 
 public slots:
     void inputSheetDidEnd(int returnCode);
@@ -92,7 +92,7 @@ private:
     void showAppearance();
     void showIntervalMinutes();
     void startAddTask(const QString &code);
-    void finishLoading();
+    void finishLoading(const QString &refusal);
     void endLoadingSheet();
 
     static inline QString s_rememberedCodeText;

@@ -109,11 +109,14 @@ void SourcePane::startTest() {
     m_testCancelled = cancelled;
     const quint64 trial = ++m_trial;
     m_ui->testResult->setText(QStringLiteral("%1 を読んでいます…").arg(code));
-    m_tests.run([this, source = m_usable.at(index).source, code, cancelled, trial] {
+    // The trial asks the host under the same policy as the refresh: it waits out a pause the
+    // host asked for, and what the host answers counts for the refresh too.
+    m_tests.run([this, &policy = m_stockManager.fetchPolicy(), source = m_usable.at(index).source,
+                 code, cancelled, trial] {
         const HttpClient client(
             HttpClient::Options{.cancelled = [cancelled] { return cancelled->load(); }});
         Stock probe(code, source);
-        const bool ok = probe.update(client);
+        const bool ok = probe.update(client, policy, Stock::Asking::Once);
         emit testFinished(trial, trialReport(probe, ok));
     });
 }

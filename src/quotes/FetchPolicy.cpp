@@ -5,6 +5,7 @@
 #include <random>
 
 #include <QLocale>
+#include <QStringList>
 #include <QTimeZone>
 
 namespace {
@@ -14,19 +15,25 @@ bool isFailure(const HttpResponse &response) {
 }
 
 // An HTTP date in any of the three forms a server may send, always in GMT. The day's name is
-// skipped: Qt would check it against a two-digit year read as 19yy.
+// skipped: Qt would check it against a two-digit year read as 19yy. Date and time are read
+// apart, since Qt reads a date with a time in local time, where a wall time may not exist.
 QDateTime httpDate(const QByteArray &value) {
-    const QString text = QString::fromLatin1(value).simplified().section(u' ', 1);
-    for (const char *format :
-         {"dd MMM yyyy HH:mm:ss 'GMT'", "dd-MMM-yy HH:mm:ss 'GMT'", "MMM d HH:mm:ss yyyy"}) {
-        QDateTime when = QLocale::c().toDateTime(text, QString::fromLatin1(format));
-        if (!when.isValid())
+    QStringList words = QString::fromLatin1(value).simplified().split(u' ');
+    const auto clock = std::find_if(words.begin(), words.end(),
+                                    [](const QString &word) { return word.contains(u':'); });
+    if (clock == words.begin() || clock == words.end())
+        return QDateTime();
+    const QTime time = QTime::fromString(*clock, QStringLiteral("HH:mm:ss"));
+    words.erase(clock);
+    const QString day = words.mid(1).join(u' ');
+    for (const char *format : {"dd MMM yyyy 'GMT'", "dd-MMM-yy 'GMT'", "MMM d yyyy"}) {
+        QDate date = QLocale::c().toDate(day, QString::fromLatin1(format));
+        if (!date.isValid() || !time.isValid())
             continue;
         // Two-digit years name the century nearest to now, which these dates never precede.
-        if (when.date().year() < 1970)
-            when = when.addYears(100);
-        when.setTimeZone(QTimeZone::utc());
-        return when;
+        if (date.year() < 1970)
+            date = date.addYears(100);
+        return QDateTime(date, time, QTimeZone::utc());
     }
     return QDateTime();
 }
@@ -55,7 +62,16 @@ void FetchPolicy::setIntervalMinutes(double minutes) {
 
 QDateTime FetchPolicy::pausedUntil(const QUrl &url, const QDateTime &now) const {
     std::lock_guard lock(m_mutex);
-    const QDateTime until = m_hosts.value(hostOf(url)).pausedUntil;
+    return runningUntil(m_hosts.value(hostOf(url)).pausedUntil, now);
+}
+
+QDateTime FetchPolicy::askedToWaitUntil(const QUrl &url, const QDateTime &now) const {
+    std::lock_guard lock(m_mutex);
+    return runningUntil(m_hosts.value(hostOf(url)).askedUntil, now);
+}
+
+// A pause longer than any this policy sets means the clock went back, and is over.
+QDateTime FetchPolicy::runningUntil(const QDateTime &until, const QDateTime &now) {
     const qint64 longest = std::max(kLongestRetryAfter, kLongestBackoff).count();
     if (!until.isValid() || until <= now || now.secsTo(until) > longest)
         return QDateTime();
@@ -97,6 +113,7 @@ void FetchPolicy::recordAnswer(const QUrl &url, const HttpResponse &response,
     host.failures = isFailure(response) ? std::min(host.failures + 1, 64) : 0;
     const std::chrono::milliseconds wait = backoff(host.failures, interval, m_random());
     host.pausedUntil = wait.count() > 0 ? now.addMSecs(wait.count()) : QDateTime();
+    host.askedUntil = asked.value_or(QDateTime());
     if (asked && (!host.pausedUntil.isValid() || *asked > host.pausedUntil))
         host.pausedUntil = *asked;
 }

@@ -33,6 +33,8 @@ public:
     // When the URL's host may be asked again; invalid when it may be asked now. A pause
     // longer than any this policy sets means the clock went back, and is over.
     QDateTime pausedUntil(const QUrl &url, const QDateTime &now) const;
+    // The part of that pause the host asked for with Retry-After; invalid when none runs.
+    QDateTime askedToWaitUntil(const QUrl &url, const QDateTime &now) const;
     // If-None-Match and If-Modified-Since from the last page remembered for the URL.
     HttpHeaders conditionalHeaders(const QUrl &url) const;
     // Keeps the validators of a response whose page was read in full.
@@ -52,6 +54,7 @@ public:
 private:
     struct Host {
         QDateTime pausedUntil;
+        QDateTime askedUntil; // by the last answer's Retry-After
         int failures = 0;
     };
     struct Validators {
@@ -59,6 +62,7 @@ private:
         QByteArray lastModified;
     };
     static QString hostOf(const QUrl &url);
+    static QDateTime runningUntil(const QDateTime &until, const QDateTime &now);
 
     const std::function<double()> m_random;
     std::atomic<std::chrono::seconds::rep> m_intervalSeconds{600};

@@ -97,6 +97,11 @@ QDateTime Stock::updated_at() const {
     return m_updated_at;
 }
 
+Stock::Quote Stock::lastQuote() const {
+    std::lock_guard lock(m_mutex);
+    return {m_quote.load(), m_prev_close.load(), m_updated_at};
+}
+
 std::optional<UpdateFailure> Stock::lastFailure() const {
     std::lock_guard lock(m_mutex);
     return m_failure;
@@ -127,6 +132,24 @@ void Stock::setUpdatedAt(const QDateTime &when) {
     m_updated_at = when;
 }
 
+bool Stock::wasReadWith(const std::shared_ptr<const QuoteSource> &source) const {
+    std::lock_guard lock(m_mutex);
+    return m_readWith == source;
+}
+
+void Stock::setReadWith(std::shared_ptr<const QuoteSource> source) {
+    std::lock_guard lock(m_mutex);
+    m_readWith = std::move(source);
+}
+
+void Stock::setFigures(int64_t quote, int64_t prevClose, int64_t volume) {
+    std::lock_guard lock(m_mutex);
+    m_quote = quote;
+    m_prev_close = prevClose;
+    m_volume = volume;
+    m_updated_at = Clock::currentDateTime();
+}
+
 QUrl Stock::codeURL() const {
     return source()->pageURL(m_code);
 }
@@ -141,21 +164,23 @@ bool Stock::update(const HttpClient &client) {
     return update(client, unremembered);
 }
 
-bool Stock::update(const HttpClient &client, FetchPolicy &policy) {
+bool Stock::update(const HttpClient &client, FetchPolicy &policy, Asking asking) {
     const std::shared_ptr<const QuoteSource> source = this->source();
     const QUrl url = source->pageURL(m_code);
     if (url.isEmpty()) {
         setFailure(UpdateFailure::noAddress(m_code));
         return false;
     }
-    const QDateTime pausedUntil = policy.pausedUntil(url, Clock::currentDateTime());
+    const QDateTime now = Clock::currentDateTime();
+    const QDateTime pausedUntil =
+        asking == Asking::Once ? policy.askedToWaitUntil(url, now) : policy.pausedUntil(url, now);
     if (pausedUntil.isValid()) {
         setFailure(UpdateFailure::paused(pausedUntil, source->site()));
         return false;
     }
-    // A record never read has nothing to keep, so it asks for the whole page.
+    // A record never read with this source has nothing to keep, so it asks for the whole page.
     const HttpHeaders conditions =
-        updated_at().isValid() ? policy.conditionalHeaders(url) : HttpHeaders();
+        wasReadWith(source) ? policy.conditionalHeaders(url) : HttpHeaders();
     const HttpResponse response = client.get(url, conditions);
     policy.recordAnswer(url, response, Clock::currentDateTime());
     if (response.ok && response.status == 304 && !conditions.isEmpty()) {
@@ -167,8 +192,10 @@ bool Stock::update(const HttpClient &client, FetchPolicy &policy) {
     const std::optional<UpdateFailure> failure = scrape(response.body, *source);
     setFailure(failure ? std::optional(UpdateFailure::fromResponse(response, *failure))
                        : std::nullopt);
-    if (!failure)
+    if (!failure) {
         policy.rememberPage(url, response);
+        setReadWith(source);
+    }
     return !failure;
 }
 
@@ -194,17 +221,15 @@ std::optional<UpdateFailure> Stock::scrape(const QByteArray &body, const QuoteSo
     const auto cells = document.searchWithXPathQuery(source.priceQuery());
     if (cells.size() <= source.priceIndex())
         return missing(UpdateFailure::Missing::Price, source.priceQuery());
-    m_quote = parseInteger(cells.at(source.priceIndex())->text());
-
     const auto figures = document.searchWithXPathQuery(source.figuresQuery());
     if (figures.size() <= source.prevCloseIndex())
         return missing(UpdateFailure::Missing::PrevClose, source.figuresQuery());
-    m_prev_close = parseInteger(figures.at(source.prevCloseIndex())->text());
     if (figures.size() <= source.volumeIndex())
         return missing(UpdateFailure::Missing::Volume, source.figuresQuery());
-    m_volume = parseInteger(figures.at(source.volumeIndex())->text());
-
-    setUpdatedAt(Clock::currentDateTime());
+    // Only a page read in full changes the figures: a reader never sees half an update.
+    setFigures(parseInteger(cells.at(source.priceIndex())->text()),
+               parseInteger(figures.at(source.prevCloseIndex())->text()),
+               parseInteger(figures.at(source.volumeIndex())->text()));
     return std::nullopt;
 }
 

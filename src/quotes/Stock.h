@@ -35,6 +35,13 @@ public:
     int64_t prev_close() const { return m_prev_close.load(); }
     int64_t volume() const { return m_volume.load(); }
     QDateTime updated_at() const; // null until the first fully successful update
+    // The price, previous close and time of one successful update, read together.
+    struct Quote {
+        int64_t price = 0;
+        int64_t prevClose = 0;
+        QDateTime updatedAt;
+    };
+    Quote lastQuote() const;
     // Why the last update failed; none after a successful one, or before the first.
     std::optional<UpdateFailure> lastFailure() const;
 
@@ -48,9 +55,13 @@ public:
     // Fetches and scrapes the quote page; blocks. True when every step succeeded.
     bool update();
     bool update(const HttpClient &client);
+    // Whether a fetch is one of many or one the user asked for, which is sent unless the host
+    // itself asked for a pause.
+    enum class Asking { Routine, Once };
     // As the policy allows: nothing is sent while the host is paused (false), a record read
-    // before asks conditionally, and a 304 keeps the record as it is, freshly updated.
-    bool update(const HttpClient &client, FetchPolicy &policy);
+    // before from the same source asks conditionally, and a 304 keeps the record as it is,
+    // freshly updated.
+    bool update(const HttpClient &client, FetchPolicy &policy, Asking asking = Asking::Routine);
     // The scraping half of update(): reads the quote out of a fetched page.
     bool updateWithPage(const QByteArray &body);
     // Set by whatever kept an update from happening; cleared by the next success.
@@ -68,15 +79,22 @@ public:
 private:
     void setName(const QString &name);
     void setUpdatedAt(const QDateTime &when);
+    // The figures of a page read in full, all at once under the lock lastQuote() reads under.
+    void setFigures(int64_t quote, int64_t prevClose, int64_t volume);
+    bool wasReadWith(const std::shared_ptr<const QuoteSource> &source) const;
+    void setReadWith(std::shared_ptr<const QuoteSource> source);
     // Reads the page with the source's searches; the failure when one finds nothing.
     std::optional<UpdateFailure> scrape(const QByteArray &body, const QuoteSource &source);
 
     const QString m_code;
-    mutable std::mutex m_mutex; // guards m_name, m_updated_at, m_failure and m_source
+    // Guards the five members below, and the writes of the figures.
+    mutable std::mutex m_mutex;
     QString m_name;
     QDateTime m_updated_at;
     std::optional<UpdateFailure> m_failure;
     std::shared_ptr<const QuoteSource> m_source;
+    // Whose searches read the values held; a 304 vouches only for a page read with them.
+    std::shared_ptr<const QuoteSource> m_readWith;
     std::atomic<int64_t> m_quote{0};
     std::atomic<int64_t> m_prev_close{0};
     std::atomic<int64_t> m_volume{0};

@@ -40,6 +40,8 @@ private slots:
     void addedStockIsInTableWhenSheetCloses();
     void duplicateCodeClosesSheetUnchanged();
     void loadingCancelStillAdds();
+    void addWhileHostPaused_data();
+    void addWhileHostPaused();
     void destroyingMidAddDropsFinishStep();
     void removeTakesSelectedRowsCode();
     void removeWithoutSelectionDoesNothing();

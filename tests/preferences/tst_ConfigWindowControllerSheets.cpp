@@ -1,11 +1,13 @@
 #include "tst_ConfigWindowController.h"
 
 #include <QClipboard>
+#include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 
 #include "PreferencesHarness.h"
+#include "QuoteFormat.h"
 
 void tst_ConfigWindowController::firstPasteOfFiveLeavesFieldEmpty() {
     QCOMPARE(ConfigWindowController::rememberedCodeText(), QString());
@@ -160,6 +162,35 @@ void tst_ConfigWindowController::loadingCancelStillAdds() {
     QCOMPARE(p.events.size(), 2);
     QVERIFY(!p.outlet<QDialog>("loadingWindow")->isVisible());
     QVERIFY(!p.outlet<QDialog>("inputSheet")->isVisible());
+}
+
+// The site failed twenty times in a row, with or without asking for ten minutes' rest: the add
+// reads once through our own back-off, and shows until when the site asked us to wait.
+void tst_ConfigWindowController::addWhileHostPaused_data() {
+    QTest::addColumn<long>("status");
+    QTest::addColumn<bool>("added");
+    QTest::newRow("backed off") << 0L << true;
+    QTest::newRow("asked to wait") << 429L << false;
+}
+
+void tst_ConfigWindowController::addWhileHostPaused() {
+    QFETCH(long, status);
+    QFETCH(bool, added);
+    Preferences p({}, m_site.baseURL());
+    HttpResponse answer;
+    answer.ok = status != 0;
+    answer.status = status;
+    answer.headers.insert("retry-after", "600");
+    const QDateTime now = QDateTime::currentDateTime();
+    for (int i = 0; i < 20; ++i)
+        p.manager->fetchPolicy().recordAnswer(QUrl(m_site.baseURL() + "/"), answer, now);
+    p.submitCode(QStringLiteral("7203"));
+    auto *const indicator = p.outlet<QProgressBar>("loadingIndicator");
+    QTRY_VERIFY_WITH_TIMEOUT(indicator->maximum() != 0, kFetchTimeoutMs);
+    QCOMPARE(codesOf(*p.manager), added ? QStringList{"7203"} : QStringList());
+    QCOMPARE(p.outlet<QDialog>("loadingWindow")->isVisible(), !added);
+    if (!added)
+        QVERIFY(p.outlet<QLabel>("message")->text().contains(QuoteFormat::time(now.addSecs(600))));
 }
 
 void tst_ConfigWindowController::destroyingMidAddDropsFinishStep() {

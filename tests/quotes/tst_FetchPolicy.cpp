@@ -4,6 +4,8 @@
 
 #include <QtTest>
 
+#include <time.h>
+
 #include "Clock.h"
 #include "FetchPolicy.h"
 #include "LocalHttpServer.h"
@@ -49,6 +51,12 @@ class tst_FetchPolicy : public QObject {
     Q_OBJECT
 
 private slots:
+    // Nothing here may lean on the host's zone; New York's spring gap holds wall times that
+    // do not exist there.
+    void initTestCase() {
+        qputenv("TZ", "America/New_York");
+        tzset();
+    }
     void cleanup() { Clock::setFixed(QDateTime()); }
 
     void retryAfter_data() {
@@ -68,6 +76,8 @@ private slots:
         QTest::newRow("asctime date") << QByteArray("Tue Dec  8 01:10:00 2026") << 600;
         QTest::newRow("date past the hour") << QByteArray("Tue, 08 Dec 2026 05:00:00 GMT") << 3600;
         QTest::newRow("date gone by") << QByteArray("Mon, 07 Dec 2026 01:00:00 GMT") << 0;
+        QTest::newRow("date in New York's spring gap")
+            << QByteArray("Sun, 08 Mar 2026 02:30:00 GMT") << 0;
         QTest::newRow("date without zone") << QByteArray("Tue, 08 Dec 2026 01:10:00") << -1;
     }
     void retryAfter() {
@@ -209,6 +219,34 @@ private slots:
         Clock::setFixed(kNow.addSecs(1260));
         QVERIFY(stock.update(client, policy));
         QCOMPARE(requests.load(), before + 1);
+    }
+
+    // A source with the same address but searches that match nothing on its page fails,
+    // though the server answers 304 to any request with conditions.
+    void sourceChangeReadsAfresh() {
+        LocalHttpServer server;
+        server.server().Get(
+            "/stocks/detail/", [](const httplib::Request &request, httplib::Response &response) {
+                if (request.has_header("If-None-Match")) {
+                    response.status = 304;
+                    return;
+                }
+                response.set_header("ETag", "\"v1\"");
+                response.set_content(quotePage("2,100").toStdString(), "text/html; charset=UTF-8");
+            });
+        QVERIFY(server.start());
+        const QString json =
+            "{\"name\": \"other\", \"address\": \"%1/stocks/detail/?code={code}\", "
+            "\"titleQuery\": \"//title\", \"priceQuery\": \"//table[@id='none']/tr/td\", "
+            "\"priceIndex\": 1, \"figuresQuery\": \"//dd/strong\", "
+            "\"prevCloseIndex\": 0, \"volumeIndex\": 4}";
+        const HttpClient client;
+        FetchPolicy policy;
+        Stock stock(QStringLiteral("7203"), server.baseURL());
+        QVERIFY(stock.update(client, policy));
+        stock.setSource(std::get<std::shared_ptr<const QuoteSource>>(
+            QuoteSource::fromJson(json.arg(server.baseURL()).toUtf8(), "other.json")));
+        QVERIFY(!stock.update(client, policy));
     }
 
     // The simulator answers the first request 429 with Retry-After: 2 and counts any request
