@@ -142,12 +142,17 @@ void Stock::setReadWith(std::shared_ptr<const QuoteSource> source) {
     m_readWith = std::move(source);
 }
 
-void Stock::setFigures(int64_t quote, int64_t prevClose, int64_t volume) {
+// One write under the lock lastQuote() reads under, so a reader never sees half an update.
+void Stock::setFigures(const Figures &read) {
     std::lock_guard lock(m_mutex);
-    m_quote = quote;
-    m_prev_close = prevClose;
-    m_volume = volume;
-    m_updated_at = Clock::currentDateTime();
+    if (read.quote)
+        m_quote = *read.quote;
+    if (read.prevClose)
+        m_prev_close = *read.prevClose;
+    if (read.volume) {
+        m_volume = *read.volume;
+        m_updated_at = Clock::currentDateTime();
+    }
 }
 
 QUrl Stock::codeURL() const {
@@ -208,28 +213,37 @@ bool Stock::updateWithPage(const QByteArray &body) {
 std::optional<UpdateFailure> Stock::scrape(const QByteArray &body, const QuoteSource &source) {
     // One parse serves the three searches.
     const XPathTree document(XPathDocument::documentWithHTMLData(body, source.encoding()));
-    const auto missing = [&source](UpdateFailure::Missing what, const QString &query) {
-        return UpdateFailure::layout(what, query, source.site());
-    };
 
     const auto title = document.peekAtSearchWithXPathQuery(source.titleQuery());
     const QString titleText = title ? title->text() : QString();
     if (titleText.isNull() || titleText.size() > kLongestTitle)
-        return missing(UpdateFailure::Missing::Name, source.titleQuery());
+        return UpdateFailure::layout(UpdateFailure::Missing::Name, source.titleQuery(),
+                                     source.site());
     setName(nameFromTitle(titleText, m_code));
 
+    Figures read;
+    const std::optional<UpdateFailure> failure = readFigures(document, source, read);
+    setFigures(read);
+    return failure;
+}
+
+// In the order of the page's searches; a failure leaves the figures after it unread.
+std::optional<UpdateFailure> Stock::readFigures(const XPathTree &document,
+                                                const QuoteSource &source, Figures &read) {
+    const auto missing = [&source](UpdateFailure::Missing what, const QString &query) {
+        return UpdateFailure::layout(what, query, source.site());
+    };
     const auto cells = document.searchWithXPathQuery(source.priceQuery());
     if (cells.size() <= source.priceIndex())
         return missing(UpdateFailure::Missing::Price, source.priceQuery());
+    read.quote = parseInteger(cells.at(source.priceIndex())->text());
     const auto figures = document.searchWithXPathQuery(source.figuresQuery());
     if (figures.size() <= source.prevCloseIndex())
         return missing(UpdateFailure::Missing::PrevClose, source.figuresQuery());
+    read.prevClose = parseInteger(figures.at(source.prevCloseIndex())->text());
     if (figures.size() <= source.volumeIndex())
         return missing(UpdateFailure::Missing::Volume, source.figuresQuery());
-    // Only a page read in full changes the figures: a reader never sees half an update.
-    setFigures(parseInteger(cells.at(source.priceIndex())->text()),
-               parseInteger(figures.at(source.prevCloseIndex())->text()),
-               parseInteger(figures.at(source.volumeIndex())->text()));
+    read.volume = parseInteger(figures.at(source.volumeIndex())->text());
     return std::nullopt;
 }
 

@@ -15,6 +15,7 @@
 #include "UpdateFailure.h"
 
 class FetchPolicy;
+class XPathTree;
 
 // One watched security: its code and the last quote scraped from its quote page.
 // Safe to read from any thread while update() runs on a background thread.
@@ -35,7 +36,8 @@ public:
     int64_t prev_close() const { return m_prev_close.load(); }
     int64_t volume() const { return m_volume.load(); }
     QDateTime updated_at() const; // null until the first fully successful update
-    // The price, previous close and time of one successful update, read together.
+    // Price, previous close and update time as one snapshot, taken under the lock an update
+    // writes them under.
     struct Quote {
         int64_t price = 0;
         int64_t prevClose = 0;
@@ -79,8 +81,15 @@ public:
 private:
     void setName(const QString &name);
     void setUpdatedAt(const QDateTime &when);
-    // The figures of a page read in full, all at once under the lock lastQuote() reads under.
-    void setFigures(int64_t quote, int64_t prevClose, int64_t volume);
+    // The figures a page gave; a failed read stops short, and only a full one sets the time.
+    struct Figures {
+        std::optional<int64_t> quote;
+        std::optional<int64_t> prevClose;
+        std::optional<int64_t> volume;
+    };
+    static std::optional<UpdateFailure> readFigures(const XPathTree &document,
+                                                    const QuoteSource &source, Figures &read);
+    void setFigures(const Figures &read);
     bool wasReadWith(const std::shared_ptr<const QuoteSource> &source) const;
     void setReadWith(std::shared_ptr<const QuoteSource> source);
     // Reads the page with the source's searches; the failure when one finds nothing.

@@ -62,25 +62,6 @@ private slots:
         QVERIFY(!monitor.lastEvent("7203").at.isValid());
         QCOMPARE(defaults.value(UserDefaults::KEY_ALERTS), QStringList());
     }
-
-    // A page whose figures are missing brings a price but no update: the alert must not pair
-    // that price with the time of the update before.
-    void halfAnUpdateFiresNothing() {
-        ScratchSettings defaults;
-        defaults.setValue(UserDefaults::KEY_CODES, {"7203"});
-        StockManager manager(defaults, kBase);
-        AlertBook book(defaults, manager);
-        AlertRules rules;
-        rules.above = 3000;
-        QVERIFY(book.setRules("7203", rules));
-        AlertMonitor monitor(book);
-        const auto toyota = manager.stocks().first();
-        QVERIFY(toyota->updateWithPage(page("7203", "トヨタ自動車", "2,990")));
-        QByteArray cut = page("7203", "トヨタ自動車", "3,010");
-        cut.truncate(cut.indexOf("<div class=\"innerDate\">"));
-        QVERIFY(!toyota->updateWithPage(cut));
-        QVERIFY(monitor.review(manager.stocks()).isEmpty());
-    }
 };
 
 QTEST_GUILESS_MAIN(tst_AlertMonitor)

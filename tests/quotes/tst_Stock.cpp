@@ -484,21 +484,26 @@ private slots:
         }
     }
 
-    // Readers on another thread see whole values while updates run.
+    // Readers on another thread see whole values while updates run, and a quote's price and
+    // previous close from the same update (both pages close 50 below the price).
     void readWhileUpdating() {
-        m_server.serve(pageBytes(Page()));
+        Page higher;
+        higher.cells[1] = QStringLiteral("1,600");
+        higher.figures[0] = QStringLiteral("1,550");
+        const QByteArray pages[] = {pageBytes(Page()), pageBytes(higher)};
         Stock stock(QStringLiteral("1234"), m_server.baseURL());
         std::atomic<bool> done{false};
         std::thread writer([&] {
-            for (int i = 0; i < 50; ++i)
-                stock.update();
+            for (int i = 0; i < 2000; ++i)
+                stock.updateWithPage(pages[i % 2]);
             done = true;
         });
         int reads = 0;
         while (!done) {
             const QString name = stock.name();
             QVERIFY(name.isNull() || name == QStringLiteral("Example Holdings"));
-            QVERIFY(stock.quote() == 0 || stock.quote() == 1500);
+            const Stock::Quote quote = stock.lastQuote();
+            QVERIFY(quote.price == 0 || quote.price - quote.prevClose == 50);
             stock.updatedAtToFormat();
             ++reads;
         }
