@@ -1,20 +1,23 @@
 #!/usr/bin/env bash
 # End to end under Xvfb with a real window manager (openbox): the strip is a panel item. It sits
-# at the top-right corner of the work area, asks to be on every workspace and out of taskbars and
-# pagers, is still shown on the second workspace, where a click on it still opens the menu, and
-# never takes the focus.
-# usage: workspace.sh KABU_TICKER
+# at the top-right corner of the screen and reserves that place, so a maximised window's frame
+# never covers it; under a panel that reserves the top edge it moves below that panel. It asks
+# to be on every workspace and out of taskbars and pagers, is still shown on the second
+# workspace, where a click on it still opens the menu, and never takes the focus.
+# usage: workspace.sh KABU_TICKER SCREENSHOT_DIR
 # shellcheck source=tests/e2e/e2e-common.sh
 source "$(dirname "$0")/e2e-common.sh"
 
-app=$1
-command -v openbox >/dev/null || {
-  echo "SKIP: no openbox (scripts/install-deps installs it)"
-  exit $E2E_SKIP
-}
+app=$1 shots=$2
+for tool in openbox wmctrl; do
+  command -v $tool >/dev/null || {
+    echo "SKIP: no $tool (scripts/install-deps installs it)"
+    exit $E2E_SKIP
+  }
+done
 e2e_setup # an empty watch list: the strip shows the title
-wm_pid=""
-trap 'kabu_stop "$wm_pid"; e2e_cleanup' EXIT
+wm_pid="" maximised_pid="" panel_pid=""
+trap 'kabu_stop "$wm_pid" "$maximised_pid" "$panel_pid"; e2e_cleanup' EXIT
 kabu_start_xvfb "$E2E_DIR" || e2e_fail "no X server"
 
 # A window manager with four workspaces, as openbox's default configuration has.
@@ -29,13 +32,81 @@ timeout 5 xdotool set_num_desktops 4
 
 e2e_start_ticker "$app"
 strip=$(kabu_wait_for_windows 1 10) || e2e_fail "the status strip did not appear"
-read -r x y w h < <(kabu_geometry "$strip")
-# The first workspace's work area: "_NET_WORKAREA = X, Y, W, H, ...".
-read -r ax ay aw _ < <(xprop -root -notype _NET_WORKAREA | tr -d ',' | awk '{ print $3, $4, $5, $6 }')
-if [ $((x + w)) -ne $((ax + aw)) ] || [ "$y" -ne "$ay" ]; then
-  e2e_fail "the strip is at $x,$y ($w x $h), not at the top-right of the work area at $ax,$ay"
-fi
-echo "strip: $w x $h at $x,$y"
+
+# settle COMMAND...: waits up to five seconds for the command to succeed.
+settle() {
+  local _
+  for _ in $(seq 50); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  "$@"
+}
+# cardinals WINDOW PROPERTY: its numbers, separated by spaces.
+cardinals() { xprop -id "$1" -notype "$2" | sed 's/.*= //; s/,//g'; }
+# The first workspace's work area: "X Y W H".
+work_area() { xprop -root -notype _NET_WORKAREA | tr -d ',' | awk '{ print $3, $4, $5, $6 }'; }
+# strip_reserves TOP: the strip is at the right edge of the work area, TOP pixels down, reserves
+# the band from the top of the screen to its bottom, and the work area begins under it.
+strip_reserves() {
+  local x y w h ax ay aw
+  read -r x y w h < <(kabu_geometry "$strip")
+  read -r ax ay aw _ < <(work_area)
+  [ "$y" -eq "$1" ] && [ $((x + w)) -eq $((ax + aw)) ] && [ "$ay" -eq $((y + h)) ] &&
+    [ "$(cardinals "$strip" _NET_WM_STRUT_PARTIAL)" = "0 0 $ay 0 0 0 0 0 $x $((x + w - 1)) 0 0" ] &&
+    [ "$(cardinals "$strip" _NET_WM_STRUT)" = "0 0 $ay 0" ]
+}
+# frame WINDOW: "X Y W H" of the window with the frame openbox drew around it.
+frame() {
+  local x y w h l r t b
+  read -r x y w h < <(kabu_geometry "$1")
+  read -r l r t b < <(cardinals "$1" _NET_FRAME_EXTENTS)
+  echo $((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))
+}
+# fills_work_area WINDOW: its frame covers the work area exactly, so it is maximised in it.
+fills_work_area() { [ "$(frame "$1")" = "$(work_area)" ]; }
+# apart X Y W H X Y W H: the two rectangles have no pixel in common.
+apart() {
+  [ $(($1 + $3)) -le "$5" ] || [ $(($5 + $7)) -le "$1" ] ||
+    [ $(($2 + $4)) -le "$6" ] || [ $(($6 + $8)) -le "$2" ]
+}
+# open_window TITLE: opens an xmessage window with that title; sets window and window_pid.
+open_window() {
+  xmessage -title "$1" "$1" >/dev/null 2>&1 &
+  window_pid=$!
+  window=$(timeout 5 xdotool search --sync --onlyvisible --name "^$1\$" | head -n1)
+  [ -n "$window" ]
+}
+# maximised_apart: the maximised window fills the work area and its frame misses the strip.
+maximised_apart() {
+  # shellcheck disable=SC2046 # two rectangles of four numbers
+  settle fills_work_area "$maximised" && apart $(frame "$maximised") $(kabu_geometry "$strip")
+}
+
+settle strip_reserves 0 ||
+  e2e_fail "the strip ($(kabu_geometry "$strip")) does not reserve the top-right corner:" \
+    "work area $(work_area), strut $(cardinals "$strip" _NET_WM_STRUT_PARTIAL)"
+echo "strip: $(kabu_geometry "$strip"), reserves $(cardinals "$strip" _NET_WM_STRUT_PARTIAL)"
+
+open_window kabu-maximised || e2e_fail "no window to maximise"
+maximised=$window maximised_pid=$window_pid
+wmctrl -i -r "$maximised" -b add,maximized_vert,maximized_horz
+maximised_apart || e2e_fail "the maximised window ($(frame "$maximised")) covers the strip"
+mkdir -p "$shots"
+kabu_screenshot "$shots/workspace-maximised.png"
+echo "maximised window: $(frame "$maximised"), clear of the strip"
+
+# A panel across the top edge, 40 pixels high, as a desktop's own panel reserves it.
+open_window kabu-panel || e2e_fail "no window to stand for a panel"
+panel=$window panel_pid=$window_pid
+xprop -id "$panel" -f _NET_WM_STRUT_PARTIAL 32c -set _NET_WM_STRUT_PARTIAL \
+  "0, 0, 40, 0, 0, 0, 0, 0, 0, $((KABU_SCREEN_WIDTH - 1)), 0, 0"
+settle strip_reserves 40 ||
+  e2e_fail "under a 40-pixel panel the strip ($(kabu_geometry "$strip")) does not reserve its" \
+    "place below it: work area $(work_area), strut $(cardinals "$strip" _NET_WM_STRUT_PARTIAL)"
+maximised_apart || e2e_fail "under the panel the maximised window ($(frame "$maximised")) covers the strip"
+kabu_screenshot "$shots/workspace-under-panel.png"
+echo "under a panel: strip $(kabu_geometry "$strip"), maximised window $(frame "$maximised")"
 
 # property NAME: the strip's property as xprop prints it.
 property() { xprop -id "$strip" "$1"; }
