@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end under Xvfb with a real window manager (openbox): the strip is a panel item. It sits
 # at the top-right corner of the screen and reserves that place, so a maximised window's frame
-# never covers it; under a panel that reserves the top edge it moves below that panel. It asks
+# never covers it; under a panel that reserves the top edge it moves below that panel, and it
+# follows the screen's corner when the screen shrinks. It asks
 # to be on every workspace and out of taskbars and pagers, is still shown on the second
 # workspace, where a click on it still opens the menu, and never takes the focus.
 # usage: workspace.sh KABU_TICKER SCREENSHOT_DIR
@@ -9,7 +10,7 @@
 source "$(dirname "$0")/e2e-common.sh"
 
 app=$1 shots=$2
-for tool in openbox wmctrl; do
+for tool in openbox wmctrl xrandr; do
   command -v $tool >/dev/null || {
     echo "SKIP: no $tool (scripts/install-deps installs it)"
     exit $E2E_SKIP
@@ -107,6 +108,18 @@ settle strip_reserves 40 ||
 maximised_apart || e2e_fail "under the panel the maximised window ($(frame "$maximised")) covers the strip"
 kabu_screenshot "$shots/workspace-under-panel.png"
 echo "under a panel: strip $(kabu_geometry "$strip"), maximised window $(frame "$maximised")"
+
+# The screen shrinks to 1024 x 600, as a small laptop's.
+output=$(xrandr | awk '/ connected/ { print $1; exit }')
+xrandr --newmode 1024x600 60 1024 1024 1024 1024 600 600 600 600
+xrandr --addmode "$output" 1024x600
+xrandr --output "$output" --mode 1024x600 --fb 1024x600
+settle strip_reserves 40 ||
+  e2e_fail "on the smaller screen the strip ($(kabu_geometry "$strip")) does not reserve its" \
+    "place: work area $(work_area), strut $(cardinals "$strip" _NET_WM_STRUT_PARTIAL)"
+maximised_apart ||
+  e2e_fail "on the smaller screen the maximised window ($(frame "$maximised")) covers the strip"
+echo "1024 x 600: strip $(kabu_geometry "$strip"), maximised window $(frame "$maximised")"
 
 # property NAME: the strip's property as xprop prints it.
 property() { xprop -id "$strip" "$1"; }

@@ -101,8 +101,7 @@ void StatusBar::anchor() {
 // the strip below itself on every change; other panels' reservations still count.
 QRect StatusBar::unreservedArea() const {
     QRect area = m_screen->availableGeometry();
-    if (!m_reserved.isEmpty() && area.top() == m_reserved.bottom() + 1 &&
-        area.right() == m_reserved.right())
+    if (!m_reserved.isEmpty() && area.top() == m_reserved.bottom() + 1)
         area.setTop(m_reserved.top());
     return area;
 }
