@@ -41,22 +41,12 @@ settle() {
     "$@" && return 0
     sleep 0.1
   done
-  "$@"
+  return 1
 }
 # cardinals WINDOW PROPERTY: its numbers, separated by spaces.
 cardinals() { xprop -id "$1" -notype "$2" | sed 's/.*= //; s/,//g'; }
 # The first workspace's work area: "X Y W H".
 work_area() { xprop -root -notype _NET_WORKAREA | tr -d ',' | awk '{ print $3, $4, $5, $6 }'; }
-# strip_reserves TOP: the strip is at the right edge of the work area, TOP pixels down, reserves
-# the band from the top of the screen to its bottom, and the work area begins under it.
-strip_reserves() {
-  local x y w h ax ay aw
-  read -r x y w h < <(kabu_geometry "$strip")
-  read -r ax ay aw _ < <(work_area)
-  [ "$y" -eq "$1" ] && [ $((x + w)) -eq $((ax + aw)) ] && [ "$ay" -eq $((y + h)) ] &&
-    [ "$(cardinals "$strip" _NET_WM_STRUT_PARTIAL)" = "0 0 $ay 0 0 0 0 0 $x $((x + w - 1)) 0 0" ] &&
-    [ "$(cardinals "$strip" _NET_WM_STRUT)" = "0 0 $ay 0" ]
-}
 # frame WINDOW: "X Y W H" of the window with the frame openbox drew around it.
 frame() {
   local x y w h l r t b
@@ -64,12 +54,24 @@ frame() {
   read -r l r t b < <(cardinals "$1" _NET_FRAME_EXTENTS)
   echo $((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))
 }
-# fills_work_area WINDOW: its frame covers the work area exactly, so it is maximised in it.
-fills_work_area() { [ "$(frame "$1")" = "$(work_area)" ]; }
-# apart X Y W H X Y W H: the two rectangles have no pixel in common.
-apart() {
-  [ $(($1 + $3)) -le "$5" ] || [ $(($5 + $7)) -le "$1" ] ||
-    [ $(($2 + $4)) -le "$6" ] || [ $(($6 + $8)) -le "$2" ]
+# in_place TOP: the strip is at the right edge of the work area, TOP pixels down, reserves the
+# band from the screen's top to its bottom, the work area begins under it, and the maximised
+# window's frame fills the work area, so it never meets the strip.
+in_place() {
+  local x y w h ax ay aw
+  read -r x y w h < <(kabu_geometry "$strip")
+  read -r ax ay aw _ < <(work_area)
+  [ "$y" -eq "$1" ] && [ $((x + w)) -eq $((ax + aw)) ] && [ "$ay" -eq $((y + h)) ] &&
+    [ "$(cardinals "$strip" _NET_WM_STRUT_PARTIAL)" = "0 0 $ay 0 0 0 0 0 $x $((x + w - 1)) 0 0" ] &&
+    [ "$(cardinals "$strip" _NET_WM_STRUT)" = "0 0 $ay 0" ] && [ "$(frame "$maximised")" = "$(work_area)" ]
+}
+# expect_in_place TOP WHAT
+expect_in_place() {
+  local ok=true seen
+  settle in_place "$1" || ok=false
+  seen="strip $(kabu_geometry "$strip"), work area $(work_area), maximised $(frame "$maximised")"
+  $ok || e2e_fail "$2: $seen, strut $(cardinals "$strip" _NET_WM_STRUT_PARTIAL)"
+  echo "$2: $seen"
 }
 # open_window TITLE: opens an xmessage window with that title; sets window and window_pid.
 open_window() {
@@ -78,48 +80,27 @@ open_window() {
   window=$(timeout 5 xdotool search --sync --onlyvisible --name "^$1\$" | head -n1)
   [ -n "$window" ]
 }
-# maximised_apart: the maximised window fills the work area and its frame misses the strip.
-maximised_apart() {
-  # shellcheck disable=SC2046 # two rectangles of four numbers
-  settle fills_work_area "$maximised" && apart $(frame "$maximised") $(kabu_geometry "$strip")
-}
-
-settle strip_reserves 0 ||
-  e2e_fail "the strip ($(kabu_geometry "$strip")) does not reserve the top-right corner:" \
-    "work area $(work_area), strut $(cardinals "$strip" _NET_WM_STRUT_PARTIAL)"
-echo "strip: $(kabu_geometry "$strip"), reserves $(cardinals "$strip" _NET_WM_STRUT_PARTIAL)"
 
 open_window kabu-maximised || e2e_fail "no window to maximise"
 maximised=$window maximised_pid=$window_pid
 wmctrl -i -r "$maximised" -b add,maximized_vert,maximized_horz
-maximised_apart || e2e_fail "the maximised window ($(frame "$maximised")) covers the strip"
+expect_in_place 0 "a maximised window"
 mkdir -p "$shots"
 kabu_screenshot "$shots/workspace-maximised.png"
-echo "maximised window: $(frame "$maximised"), clear of the strip"
 
 # A panel across the top edge, 40 pixels high, as a desktop's own panel reserves it.
 open_window kabu-panel || e2e_fail "no window to stand for a panel"
-panel=$window panel_pid=$window_pid
-xprop -id "$panel" -f _NET_WM_STRUT_PARTIAL 32c -set _NET_WM_STRUT_PARTIAL \
+panel_pid=$window_pid
+xprop -id "$window" -f _NET_WM_STRUT_PARTIAL 32c -set _NET_WM_STRUT_PARTIAL \
   "0, 0, 40, 0, 0, 0, 0, 0, 0, $((KABU_SCREEN_WIDTH - 1)), 0, 0"
-settle strip_reserves 40 ||
-  e2e_fail "under a 40-pixel panel the strip ($(kabu_geometry "$strip")) does not reserve its" \
-    "place below it: work area $(work_area), strut $(cardinals "$strip" _NET_WM_STRUT_PARTIAL)"
-maximised_apart || e2e_fail "under the panel the maximised window ($(frame "$maximised")) covers the strip"
-kabu_screenshot "$shots/workspace-under-panel.png"
-echo "under a panel: strip $(kabu_geometry "$strip"), maximised window $(frame "$maximised")"
+expect_in_place 40 "under a panel"
 
 # The screen shrinks to 1024 x 600, as a small laptop's.
 output=$(xrandr | awk '/ connected/ { print $1; exit }')
 xrandr --newmode 1024x600 60 1024 1024 1024 1024 600 600 600 600
 xrandr --addmode "$output" 1024x600
 xrandr --output "$output" --mode 1024x600 --fb 1024x600
-settle strip_reserves 40 ||
-  e2e_fail "on the smaller screen the strip ($(kabu_geometry "$strip")) does not reserve its" \
-    "place: work area $(work_area), strut $(cardinals "$strip" _NET_WM_STRUT_PARTIAL)"
-maximised_apart ||
-  e2e_fail "on the smaller screen the maximised window ($(frame "$maximised")) covers the strip"
-echo "1024 x 600: strip $(kabu_geometry "$strip"), maximised window $(frame "$maximised")"
+expect_in_place 40 "on a 1024 x 600 screen"
 
 # property NAME: the strip's property as xprop prints it.
 property() { xprop -id "$strip" "$1"; }
