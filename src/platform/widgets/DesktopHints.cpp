@@ -10,6 +10,7 @@
 
 #include <QGuiApplication>
 #include <QRect>
+#include <QScreen>
 #include <QWidget>
 
 namespace {
@@ -65,10 +66,12 @@ void DesktopHints::reserveTopEdge(QWidget *window, const QRect &geometry) {
     if (!window || !connection)
         return;
     const auto id = xcb_window_t(window->winId());
-    // Struts count X pixels from the root window's edges; Qt's scaling only multiplies.
+    // Struts count X pixels from the root window's edges. Qt scales a window's place about its
+    // screen's top-left corner, which stays unscaled, and rounds place and size apart.
+    const QPoint origin = window->screen()->geometry().topLeft();
     const qreal ratio = window->devicePixelRatioF();
-    const QRect band = QRectF(QPointF(geometry.topLeft()) * ratio, QSizeF(geometry.size()) * ratio)
-                           .toAlignedRect();
+    const QRect band(origin + (QPointF(geometry.topLeft() - origin) * ratio).toPoint(),
+                     (QSizeF(geometry.size()) * ratio).toSize());
     const bool reserved = !band.isEmpty() && band.bottom() >= 0;
     const auto top = uint32_t(reserved ? band.bottom() + 1 : 0);
     const auto startX = uint32_t(reserved ? std::max(0, band.left()) : 0);
