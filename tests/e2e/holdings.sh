@@ -10,10 +10,11 @@ app=$1 quotesim=$2 base=$3 shots=$4
 launcher=/usr/libexec/at-spi-bus-launcher
 python=/usr/bin/python3 # Debian's, which has pyatspi
 reader="$(cd "$(dirname "$0")" && pwd)/atspi-menu-items.py"
-command -v dbus-run-session >/dev/null && [ -x "$launcher" ] && "$python" -c 'import pyatspi' 2>/dev/null || {
+if ! command -v dbus-run-session >/dev/null || [ ! -x "$launcher" ] ||
+  ! "$python" -c 'import pyatspi' 2>/dev/null; then
   echo "SKIP: no session bus, at-spi2-core or python3-pyatspi (scripts/install-deps installs them)"
   exit $E2E_SKIP
-}
+fi
 port=$(e2e_site_port "$base")
 e2e_private_loopback "$port" "$0" "$@"
 if [ -z "${KABU_E2E_BUS:-}" ]; then
@@ -38,12 +39,7 @@ export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 e2e_start_ticker "$app"
 strip=$(kabu_wait_for_windows 1 10) || e2e_fail "the status strip did not appear"
 prefs=$(e2e_open_preferences "$strip") || e2e_fail "the preferences did not open"
-xdotool windowfocus --sync "$prefs" 2>/dev/null || true
-read -r x y _ _ < <(kabu_geometry "$prefs")
-kabu_click $((x + 60)) $((y + 70)) # the first row, under the toolbar and the table's header
-sleep 0.3
-xdotool key alt+h # 保有(H)…
-sheet=$(e2e_wait_for_window 保有 5) || e2e_fail "Alt+H opened no holding sheet"
+e2e_open_row_sheet "$prefs" alt+h 保有 >/dev/null || e2e_fail "Alt+H opened no holding sheet"
 xdotool type --delay 50 100
 xdotool key Tab
 xdotool type --delay 50 2450.5
