@@ -24,6 +24,8 @@ class Valuation {
 public:
     void add(const HeldQuote &held);
 
+    // Whether any holding has a usable price, and whether those are worth their cost or more.
+    bool isValued() const { return m_valued > 0; }
     bool isGain() const { return m_value >= m_cost; }
     // "評価額 1,234,500円 / 評価損益 +12,300円 (+1.0%) / 前日比 +3,400円", followed by
     // " (一部未取得)" when a holding without a usable price or previous close is left out.

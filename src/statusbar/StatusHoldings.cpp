@@ -101,7 +101,7 @@ void StatusHoldings::showSummary(QMenu &menu, const Valuation &valuation) {
     const QColor colour =
         m_colourScheme.priceColour(valuation.isGain(), menu.palette().color(QPalette::Window));
     m_summary->setText(summary);
-    m_summary->setIcon(gainMark(valuation.isGain(), colour));
+    m_summary->setIcon(valuation.isValued() ? gainMark(valuation.isGain(), colour) : QIcon());
     if (!menu.actions().contains(m_summary.get())) {
         QAction *first = menu.actions().value(0);
         menu.insertAction(first, m_summary.get());
