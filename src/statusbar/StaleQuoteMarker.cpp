@@ -54,8 +54,8 @@ void StaleQuoteMarker::markLines(const QMenu &menu) const {
     }
 }
 
-bool StaleQuoteMarker::isStale(const Stock &stock) const {
-    return isStale(stock, judgeNow());
+std::function<bool(const Stock &)> StaleQuoteMarker::staleNow() const {
+    return [judgement = judgeNow()](const Stock &stock) { return isStale(stock, judgement); };
 }
 
 StaleQuoteMarker::Judgement StaleQuoteMarker::judgeNow() const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QDateTime>
 #include <QIcon>
 
@@ -21,8 +23,9 @@ public:
 
     // Every line of the menu that carries a security, judged at the clock's present time.
     void markLines(const QMenu &menu) const;
-    // Whether the security's quote is stale at the clock's present time.
-    bool isStale(const Stock &stock) const;
+    // Tells whether a security's quote is stale, judged once, at the clock's present time, for
+    // every security it is asked about.
+    std::function<bool(const Stock &)> staleNow() const;
 
 private:
     // What every line of one pass is judged by.

@@ -73,6 +73,7 @@ void StatusHoldings::takeSummary(QMenu &menu) {
 void StatusHoldings::markLines(QMenu &menu) {
     m_book.followList(m_stockManager.stocks());
     Valuation valuation;
+    const auto isStale = m_staleQuoteMarker.staleNow();
     for (QAction *line : menu.actions()) {
         const std::shared_ptr<Stock> stock = StockMenuLine::stock(*line);
         const std::optional<Holding> holding = stock ? m_book.holding(stock->code()) : std::nullopt;
@@ -83,7 +84,7 @@ void StatusHoldings::markLines(QMenu &menu) {
         const HeldQuote held{.holding = *holding,
                              .price = stock->quote(),
                              .prevClose = stock->prev_close(),
-                             .usable = !m_staleQuoteMarker.isStale(*stock)};
+                             .usable = !isStale(*stock)};
         valuation.add(held);
         setHoldingText(*line, Valuation::lineText(held));
     }
