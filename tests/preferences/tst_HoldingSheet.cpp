@@ -17,21 +17,29 @@ private slots:
         QTest::addColumn<QString>("refusal"); // empty: accepted
         QTest::addColumn<QStringList>("stored");
         const QStringList unchanged{"7203;shares=100;cost=2400", "6758;shares=5;cost=10"};
-        QTest::newRow("both") << "1,000"
-                              << "2450.5"
-                              << "" << QStringList{"7203;shares=1000;cost=2450.5", unchanged.at(1)};
+        const auto row = [&unchanged](const char *name, const QString &shares, const QString &cost,
+                                      const QString &refusal, const QString &stored = QString()) {
+            QTest::newRow(name) << shares << cost << refusal
+                                << (stored.isEmpty() ? unchanged
+                                                     : QStringList{stored, unchanged.at(1)});
+        };
+        row("both", "1,000", "2450.5", "", "7203;shares=1000;cost=2450.5");
+        row("full-width, with units", "１，０００株", "¥２，４５０．０５", "",
+            "7203;shares=1000;cost=2450.05");
+        row("trailing zeros", "10", "12.500円", "", "7203;shares=10;cost=12.5");
         QTest::newRow("neither") << ""
                                  << ""
                                  << "" << unchanged.mid(1);
-        QTest::newRow("shares alone") << "100"
-                                      << ""
-                                      << "取得単価を入力" << unchanged;
-        QTest::newRow("beyond sen") << "100"
-                                    << "1.001"
-                                    << "1 銭" << unchanged;
-        QTest::newRow("too many shares") << "2000000000"
-                                         << "1"
-                                         << "1,000,000,000 株" << unchanged;
+        row("shares alone", "100", "", "取得単価を入力");
+        row("cost alone", "", "100", "株数を入力");
+        row("part of a share", "1.5", "100", "株数は整数");
+        row("beyond sen", "100", "1.001", "1 銭");
+        row("too many shares", "1000000001", "1", "1,000,000,000 株");
+        row("too high a cost", "1", "100000000.01", "100,000,000 円");
+        row("too long to read", "1", "99999999999999999999", "100,000,000 円");
+        row("zero", "1", "0.00", "0 より大きい");
+        row("negative", "−5", "1", "負の値");
+        row("not a number", "1", "1e3", "「1e3」は数値ではありません");
     }
     void entries() {
         QFETCH(QString, shares);
