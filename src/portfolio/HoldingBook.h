@@ -16,10 +16,10 @@ class StockManager;
 class UserDefaults;
 
 // The holdings of the watched securities, kept under UserDefaults::KEY_HOLDINGS as one entry per
-// security, "CODE;shares=100;cost=2450.5". An entry that does not read as that, or whose values
-// would be refused at entry, is ignored, as is one of a code not in the watch list at launch; both
-// stay in the file as they are until the user next changes a holding, which writes the entries
-// of the listed securities alone. A security that leaves the list takes its holding along.
+// security, "CODE;shares=100;cost=2450.5" (in that order). An entry that does not read as that, or
+// whose values would be refused at entry, is ignored, as is one of a code not in the watch list at
+// launch; both stay in the file as they are until the user next changes a holding, which writes the
+// entries of the listed securities alone. A security that leaves the list takes its holding along.
 class HoldingBook {
 public:
     HoldingBook(UserDefaults &defaults, const StockManager &stockManager);
