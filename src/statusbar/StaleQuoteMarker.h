@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QDateTime>
 #include <QIcon>
 
@@ -21,6 +23,9 @@ public:
 
     // Every line of the menu that carries a security, judged at the clock's present time.
     void markLines(const QMenu &menu) const;
+    // Tells whether a security's quote is stale, judged once, at the clock's present time, for
+    // every security it is asked about.
+    std::function<bool(const Stock &)> staleNow() const;
 
 private:
     // What every line of one pass is judged by.
@@ -28,9 +33,11 @@ private:
         QDateTime now;
         QDateTime oldestFresh; // a quote from before this is stale
         QDateTime closedSince; // a quote read after this is fresh; invalid when trading
-        QIcon icon;
     };
-    static void mark(QAction &line, const Stock &stock, const Judgement &judgement);
+    Judgement judgeNow() const;
+    static bool isStale(const Stock &stock, const Judgement &judgement);
+    static void mark(QAction &line, const Stock &stock, const Judgement &judgement,
+                     const QIcon &icon);
 
     const IntervalSetting &m_interval;
     const MarketHours *m_marketHours = nullptr;

@@ -60,12 +60,7 @@ dunstctl is-paused >/dev/null 2>&1 || e2e_fail "dunst did not start: $(cat "$E2E
 e2e_start_ticker "$app"
 strip=$(kabu_wait_for_windows 1 10) || e2e_fail "the status strip did not appear"
 prefs=$(e2e_open_preferences "$strip") || e2e_fail "the preferences did not open"
-xdotool windowfocus --sync "$prefs" 2>/dev/null || true
-read -r x y _ _ < <(kabu_geometry "$prefs")
-kabu_click $((x + 60)) $((y + 70)) # the first row, under the toolbar and the table's header
-sleep 0.3
-xdotool key alt+a # アラート(A)…
-sheet=$(e2e_wait_for_window アラート 5) || e2e_fail "Alt+A opened no alert sheet"
+sheet=$(e2e_open_row_sheet "$prefs" alt+a アラート) || e2e_fail "Alt+A opened no alert sheet"
 xdotool type --delay 50 3000
 sleep 0.3
 mkdir -p "$shots"

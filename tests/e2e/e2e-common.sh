@@ -130,6 +130,18 @@ e2e_open_preferences() {
   e2e_wait_for_window 環境設定 5
 }
 
+# e2e_open_row_sheet PREFERENCES KEYS TITLE: selects the watch-list table's first row, presses
+# the keys of a sheet's button and prints the id of the sheet of that title.
+e2e_open_row_sheet() {
+  local x y
+  xdotool windowfocus --sync "$1" 2>/dev/null || true
+  read -r x y _ _ < <(kabu_geometry "$1")
+  kabu_click $((x + 60)) $((y + 70)) # the first row, under the toolbar and the table's header
+  sleep 0.3
+  xdotool key "$2"
+  e2e_wait_for_window "$3" 5
+}
+
 # e2e_stored_codes: the stored watch list as "CODE,CODE,...".
 e2e_stored_codes() {
   sed -n 's/^KEY_CODES=//p' "$XDG_CONFIG_HOME/kabu-ticker/kabu-ticker.conf" 2>/dev/null |
