@@ -57,6 +57,8 @@ public:
     StatusView *view() const;
     QMenu *statusMenu() const;
     QMenu *stocksMenu() const;
+    // 今すぐ更新: the refresh loop's owner acts on it and greys it while a pass runs.
+    QAction *refreshNowAction() const;
     ConfigWindowController *configWindowController() const;
     StatusTrayIcon *trayIcon() const;
     // The market-hours switch the stale marks, the tray tooltip and the preferences follow;
@@ -108,6 +110,7 @@ private:
     std::unique_ptr<QMenu> m_stocksMenu;
     std::unique_ptr<StatusTrayIcon> m_trayIcon;
     QAction *m_passNotice = nullptr;        // owned by m_statusMenu; in it when a whole pass failed
+    QAction *m_refreshNow = nullptr;        // owned by m_statusMenu
     std::unique_ptr<StatusAlerts> m_alerts; // its rules are read by the preferences window
     std::unique_ptr<ConfigWindowController> m_configWindowController;
     StaleQuoteMarker m_staleQuoteMarker{*this};
