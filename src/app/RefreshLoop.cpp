@@ -14,6 +14,10 @@ RefreshLoop::~RefreshLoop() {
     m_thread.join();
 }
 
+void RefreshLoop::wake() {
+    m_clock->wake();
+}
+
 std::chrono::seconds RefreshLoop::waitAfterPass(double intervalMinutes,
                                                 std::chrono::duration<double> elapsed) {
     using std::chrono::seconds;

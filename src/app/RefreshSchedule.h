@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 
 #include <QDateTime>
@@ -17,8 +18,10 @@ public:
 
     explicit RefreshSchedule(const MarketHours &marketHours);
 
-    // Whether a pass may run now; one that may counts as begun.
+    // Whether a pass may run now; one that may counts as begun. One asked for always may.
     bool beginPass(const QDateTime &now);
+    // The next pass runs whatever the hours; any thread.
+    void askForPass();
     // The pause to take after a pass (run or not), given the pause the loop would take by
     // the refresh interval alone.
     std::chrono::seconds waitAfterPass(std::chrono::seconds plainWait, double intervalMinutes,
@@ -26,6 +29,7 @@ public:
 
 private:
     const MarketHours &m_marketHours;
+    std::atomic<bool> m_asked = false;
     QDateTime m_passStart; // of the last pass that ran while the switch was on
     QDateTime m_due;       // when the next one may run
 };
