@@ -537,6 +537,10 @@ private slots:
         QCOMPARE(lines()[0]->toolTip(), lines()[0]->iconText()); // no tooltip of its own
         QVERIFY(isMarked(lines()[2]));
         QCOMPARE(lines()[2]->toolTip(), QStringLiteral("まだ更新されていません"));
+        // A site that asked for a pause is left alone, also by 今すぐ更新: a fresh line says so.
+        t.stock(1)->setFailure(UpdateFailure::paused(start.addSecs(3600), QStringLiteral("site")));
+        t.controller->updateStockMenu();
+        QCOMPARE(lines()[1]->toolTip(), QStringLiteral("10:00 まで取得を控えています"));
 
         // The loop is stuck: no rebuild, but the menu judges again as it opens.
         Clock::setFixed(start.addSecs(20 * 60 + 1));
