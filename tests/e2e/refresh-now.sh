@@ -43,6 +43,7 @@ stocks_line later
 echo "a minute later, with no pass due, the line is as it was"
 
 kabu_open_menu "$strip" >/dev/null || e2e_fail "a click on the strip opened no menu"
+sleep 0.2                    # the menu takes the keyboard once it is mapped
 xdotool key Down Down Return # 銘柄, 今すぐ更新
 sleep 3 # one page from the simulator
 stocks_line refreshed
