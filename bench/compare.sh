@@ -22,6 +22,7 @@ measure() {
   out=$(bench/idle.sh "$build" "$seconds")
   record "$build" idle "$(value 'idle CPU' <<<"$out")"
   record "$build" rss "$(value 'peak RSS ratio' <<<"$out")"
+  record "$build" anonymous "$(value 'anonymous memory ratio' <<<"$out")"
   record "$build" start "$(value 'start ratio' <<<"$out")"
   if [ -x "$build/bench/bench_menu" ]; then
     record "$build" menu "$("$build/bench/bench_menu" 2>/dev/null | value 'menu rebuild 1000')"
@@ -50,6 +51,7 @@ while IFS='|' read -r key label budget; do
 done <<'EOF'
 idle|idle CPU %, second period (bench/idle.sh)|0.20
 rss|peak RSS / minimal label (bench/idle.sh)|1.35
+anonymous|anonymous memory / minimal label (bench/idle.sh)|2.0
 menu|menu rebuild 1000 ms (bench_menu)|10
 scrape|scrape / one parse (bench_scrape)|1.15
 start|start to window / minimal label|1.5

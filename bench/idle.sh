@@ -3,8 +3,9 @@
 # beside a minimal Qt program that shows one label, both under one Xvfb. Prints the time from
 # start to the window on screen, the average CPU share of one core over two periods (the first
 # with the first refresh pass) and the peak resident memory of each, then the three budget lines:
-# `idle CPU = X %` (the ticker over the second period), `peak RSS ratio = X` and
-# `start ratio = X` (ticker ÷ label).
+# `idle CPU = X %` (the ticker over the second period), `peak RSS ratio = X`,
+# `anonymous memory ratio = X` (what the program alone adds, heap and thread arenas, after the
+# first pass; shared libraries count in the peak only) and `start ratio = X` (ticker ÷ label).
 # usage: bench/idle.sh [BUILD_DIR] [SECONDS]   (after building kabu-ticker, quotesim, minimal-label)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -46,6 +47,10 @@ cpu_ticks() { # user + system time of the process so far, in clock ticks
   sed 's/^.*) //' "/proc/$1/stat" | awk '{ print $12 + $13 }'
 }
 
+anonymous_kib() {
+  awk '/^Anonymous:/ { print $2 }' "/proc/$1/smaps_rollup"
+}
+
 peak_kib() {
   awk '/^VmHWM:/ { print $2 }' "/proc/$1/status"
 }
@@ -67,12 +72,16 @@ bench_pids+=("$label_pid")
 # The first period holds the first refresh pass (ten fetches a second apart); the second only
 # the ticking, as most of the ten minutes between passes do.
 cpu=()
-for _ in first second; do
+for period in first second; do
   ticker_before=$(cpu_ticks "$ticker_pid")
   label_before=$(cpu_ticks "$label_pid")
   sleep "$seconds"
   cpu+=("$(percent $(($(cpu_ticks "$ticker_pid") - ticker_before)))")
   cpu+=("$(percent $(($(cpu_ticks "$label_pid") - label_before)))")
+  if [ "$period" = first ]; then
+    ticker_anonymous=$(anonymous_kib "$ticker_pid")
+    label_anonymous=$(anonymous_kib "$label_pid")
+  fi
 done
 
 printf '\nten securities against the simulator, Xvfb %s, load average %s\n' "$DISPLAY" \
@@ -84,7 +93,10 @@ row "CPU % of one core, next ${seconds} s (ticking)" "${cpu[2]}" "${cpu[3]}" "< 
 ticker_peak=$(peak_kib "$ticker_pid")
 label_peak=$(peak_kib "$label_pid")
 row "peak resident memory MiB" "$(mib "$ticker_peak")" "$(mib "$label_peak")" "< 80"
+row "Anonymous after the 1st pass MiB" "$(mib "$ticker_anonymous")" "$(mib "$label_anonymous")" ""
 echo
 echo "idle CPU = ${cpu[2]} %"
 awk -v t="$ticker_peak" -v l="$label_peak" 'BEGIN { printf "peak RSS ratio = %.2f\n", t / l }'
+awk -v t="$ticker_anonymous" -v l="$label_anonymous" \
+  'BEGIN { printf "anonymous memory ratio = %.2f\n", t / l }'
 awk -v t="$ticker_start" -v l="$label_start" 'BEGIN { printf "start ratio = %.2f\n", t / l }'

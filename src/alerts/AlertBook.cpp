@@ -53,6 +53,9 @@ AlertRules AlertBook::rules(const QString &code) const {
 }
 
 bool AlertBook::setRules(const QString &code, const AlertRules &rules) {
+    // The same rules again are no change: entries kept aside stay in the file.
+    if (rules == m_rules.value(code))
+        return true;
     if (rules.isEmpty())
         m_rules.remove(code);
     else

@@ -3,6 +3,7 @@
 #include <mutex>
 #include <utility>
 
+#include <QAction>
 #include <QCoreApplication>
 
 #include "Clock.h"
@@ -68,17 +69,24 @@ void AppDelegate::applicationDidFinishLaunching() {
     // order; Qt drops the connection and what it still holds when the controller goes.
     connect(this, &AppDelegate::stocksChanged, intervalSource,
             &StatusViewController::updateStockMenu, Qt::QueuedConnection);
+    QAction *const refreshNow = controller->refreshNowAction();
+    connect(refreshNow, &QAction::triggered, this, &AppDelegate::refreshNow);
+    connect(
+        this, &AppDelegate::passRunning, refreshNow,
+        [refreshNow](bool running) { refreshNow->setEnabled(!running); }, Qt::QueuedConnection);
     m_statusViewController = std::move(controller);
     RefreshSchedule *const schedule = m_refreshSchedule.get();
     m_refreshLoop = std::make_unique<RefreshLoop>(RefreshLoop::Steps{
         .pass =
-            [&stockManager, schedule, intervalSource] {
+            [this, &stockManager, schedule, intervalSource] {
                 if (!schedule->beginPass(Clock::currentDateTime()))
                     return;
+                emit passRunning(true);
                 stockManager.fetchPolicy().setIntervalMinutes(intervalSource->intervalSecond());
                 stockManager.update();
                 if (stockManager.passFailure())
                     schedule->passFailed(stockManager.pausedUntil(Clock::currentDateTime()));
+                emit passRunning(false);
             },
         .interruptPass = [&stockManager] { stockManager.interrupt(); },
         .intervalMinutes = [intervalSource] { return intervalSource->intervalSecond(); },
@@ -97,6 +105,14 @@ void AppDelegate::applicationWillTerminate() {
 void AppDelegate::showStatusMenu() {
     if (m_statusViewController)
         m_statusViewController->popUpStatusMenu();
+}
+
+void AppDelegate::refreshNow() {
+    if (!m_refreshLoop)
+        return;
+    m_statusViewController->refreshNowAction()->setEnabled(false); // until the pass ends
+    m_refreshSchedule->askForPass();
+    m_refreshLoop->wake();
 }
 
 void AppDelegate::updatedStocks() {

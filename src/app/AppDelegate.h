@@ -35,6 +35,8 @@ signals:
     // A queued signal rather than a posted call: Qt builds the queued call itself, so nothing
     // made on the reporting thread is read on the main thread behind the sanitizers' back.
     void stocksChanged();
+    // From the refresh thread as a pass that may fetch begins and ends.
+    void passRunning(bool running);
 
 public slots:
     // Main thread, once the event loop runs.
@@ -43,6 +45,8 @@ public slots:
     void applicationWillTerminate();
     // A later start of the program asks this one to show itself: the status menu opens.
     void showStatusMenu();
+    // 今すぐ更新: a pass now, whatever the schedule; hosts that pause stay paused.
+    void refreshNow();
 
 private:
     class Relay;

@@ -11,12 +11,17 @@ bool RefreshClock::sleepFor(std::chrono::seconds wait) {
     // about 292 years, so a longer wait is taken a day at a time.
     constexpr std::chrono::seconds slice = std::chrono::hours(24);
     for (std::chrono::seconds left = wait; left > std::chrono::seconds::zero(); left -= slice) {
-        if (!m_sleep.sleepFor(std::min(left, slice)))
-            return false;
+        const InterruptibleSleep::End end = m_sleep.pause(std::min(left, slice));
+        if (end != InterruptibleSleep::End::Elapsed)
+            return end == InterruptibleSleep::End::Woken;
     }
     return !m_sleep.isInterrupted();
 }
 
 void RefreshClock::interrupt() {
     m_sleep.interrupt();
+}
+
+void RefreshClock::wake() {
+    m_sleep.wake();
 }

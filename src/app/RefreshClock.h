@@ -18,6 +18,8 @@ public:
     // later pause returns false at once.
     virtual bool sleepFor(std::chrono::seconds wait);
     virtual void interrupt(); // any thread
+    // Ends the pause under way (or the next one) early, as if it had run out; any thread.
+    virtual void wake();
 
 private:
     InterruptibleSleep m_sleep;

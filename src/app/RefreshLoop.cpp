@@ -3,6 +3,8 @@
 #include <cmath>
 #include <utility>
 
+#include "MemoryTrim.h"
+
 RefreshLoop::RefreshLoop(Steps steps, std::unique_ptr<RefreshClock> clock)
     : m_steps(std::move(steps))
     , m_clock(std::move(clock))
@@ -12,6 +14,10 @@ RefreshLoop::~RefreshLoop() {
     m_clock->interrupt();
     m_steps.interruptPass();
     m_thread.join();
+}
+
+void RefreshLoop::wake() {
+    m_clock->wake();
 }
 
 std::chrono::seconds RefreshLoop::waitAfterPass(double intervalMinutes,
@@ -32,6 +38,7 @@ void RefreshLoop::run() {
     for (;;) {
         const std::chrono::steady_clock::time_point start = m_clock->now();
         m_steps.pass();
+        MemoryTrim::releaseFreePages(); // the pass's pages, idle until the next one
         const double interval = m_steps.intervalMinutes();
         std::chrono::seconds wait = waitAfterPass(interval, m_clock->now() - start);
         if (m_steps.adjustWait)

@@ -29,6 +29,9 @@ public:
     // The pause after a pass that took `elapsed`: the rest of the period of `intervalMinutes`,
     // truncated to whole seconds, at least one second, and at most seconds::max() however
     // large the interval.
+    // Ends the pause after a pass at once, so the next pass starts now; any thread.
+    void wake();
+
     static std::chrono::seconds waitAfterPass(double intervalMinutes,
                                               std::chrono::duration<double> elapsed);
 

@@ -20,14 +20,15 @@ RefreshSchedule::RefreshSchedule(const MarketHours &marketHours)
     : m_marketHours(marketHours) {}
 
 bool RefreshSchedule::beginPass(const QDateTime &now) {
+    const bool asked = m_asked.exchange(false);
     if (!m_marketHours.isEnabled()) {
         m_passStart = QDateTime();
         m_due = QDateTime();
         return true;
     }
     bool due = false;
-    if (!m_passStart.isValid())
-        due = true; // the first pass with the switch on, at launch or later
+    if (asked || !m_passStart.isValid())
+        due = true; // asked for, or the first pass with the switch on, at launch or later
     else if (now < m_passStart)
         due = m_marketHours.calendar().isOpen(now); // the clock went back
     else
@@ -41,6 +42,10 @@ bool RefreshSchedule::beginPass(const QDateTime &now) {
 
 void RefreshSchedule::passFailed(const QDateTime &hostFree) {
     m_retryFrom = hostFree;
+}
+
+void RefreshSchedule::askForPass() {
+    m_asked = true;
 }
 
 std::chrono::seconds RefreshSchedule::waitAfterPass(std::chrono::seconds plainWait,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <optional>
 
@@ -20,11 +21,13 @@ public:
     explicit RefreshSchedule(const MarketHours &marketHours);
 
     // Whether a pass may run now; one that may counts as begun, and as a success unless
-    // passFailed() follows.
+    // passFailed() follows. One asked for always may.
     bool beginPass(const QDateTime &now);
     // The pass begun last brought nothing; its host may be asked again from `hostFree`
     // (invalid when it may be asked now).
     void passFailed(const QDateTime &hostFree);
+    // The next pass runs whatever the hours; any thread.
+    void askForPass();
     // The pause to take after a pass (run or not), given the pause the loop would take by
     // the refresh interval alone.
     std::chrono::seconds waitAfterPass(std::chrono::seconds plainWait, double intervalMinutes,
@@ -32,6 +35,7 @@ public:
 
 private:
     const MarketHours &m_marketHours;
+    std::atomic<bool> m_asked = false;
     QDateTime m_passStart;                // of the last pass that ran while the switch was on
     QDateTime m_due;                      // when the next one may run
     std::optional<QDateTime> m_retryFrom; // set while that pass failed: when its host is free

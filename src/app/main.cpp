@@ -7,6 +7,7 @@
 
 #include "AppDelegate.h"
 #include "FontChoice.h"
+#include "MemoryTrim.h"
 #include "SingleInstance.h"
 #include "StatusBar.h"
 
@@ -14,6 +15,7 @@ int main(int argc, char *argv[]) {
     // libxml2 sets up process-wide state that is not safe to set up while other threads run, and
     // the application object already starts some. libcurl waits for the first request.
     xmlInitParser();
+    MemoryTrim::shareOneArena();
 
     StatusBar::preferXcbOnWayland();
     QApplication::setApplicationName(QStringLiteral(KABU_PROGRAM_NAME));

@@ -50,7 +50,7 @@ void DesktopNotifications::notify(const Notification &notification, std::functio
                 if (reply.isError())
                     unshown();
                 else
-                    m_actions.insert(reply.value(), acted);
+                    m_actions.insert(reply.value(), {reply.reply().service(), acted});
             });
 }
 
@@ -62,19 +62,28 @@ bool DesktopNotifications::listen() {
     if (!m_listening) {
         m_listening =
             bus.connect(QString(), kPath, kInterface, QStringLiteral("ActionInvoked"), this,
-                        SLOT(actionInvoked(uint, QString))) &&
+                        SLOT(actionInvoked(uint, QString, QDBusMessage))) &&
             bus.connect(QString(), kPath, kInterface, QStringLiteral("NotificationClosed"), this,
-                        SLOT(notificationClosed(uint, uint)));
+                        SLOT(notificationClosed(uint, uint, QDBusMessage)));
     }
     return m_listening;
 }
 
-void DesktopNotifications::actionInvoked(uint id, const QString &actionKey) {
+// Any program on the bus may send these signals; ids are small numbers another one can guess.
+bool DesktopNotifications::fromItsService(uint id, const QDBusMessage &signal) const {
     const auto found = m_actions.constFind(id);
-    if (actionKey == kDefaultAction && found != m_actions.cend() && *found)
-        (*found)();
+    return found != m_actions.cend() && found->service == signal.service();
 }
 
-void DesktopNotifications::notificationClosed(uint id, uint) {
-    m_actions.remove(id);
+void DesktopNotifications::actionInvoked(uint id, const QString &actionKey,
+                                         const QDBusMessage &signal) {
+    if (actionKey != kDefaultAction || !fromItsService(id, signal))
+        return;
+    if (const std::function<void()> acted = m_actions.value(id).acted)
+        acted();
+}
+
+void DesktopNotifications::notificationClosed(uint id, uint, const QDBusMessage &signal) {
+    if (fromItsService(id, signal))
+        m_actions.remove(id);
 }

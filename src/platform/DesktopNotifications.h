@@ -6,10 +6,13 @@
 #include <QObject>
 #include <QString>
 
+class QDBusMessage;
+
 // Notifications through the desktop's notification service, org.freedesktop.Notifications on the
 // session bus. Sending never blocks: the service's answer, or that there is none, comes later.
 class DesktopNotifications : public QObject {
     Q_OBJECT
+    Q_MOC_INCLUDE(<QDBusMessage>)
 public:
     struct Notification {
         QString appName;
@@ -29,12 +32,21 @@ public:
                 std::function<void()> unshown);
 
 private slots:
-    void actionInvoked(uint id, const QString &actionKey);
-    void notificationClosed(uint id, uint reason);
+    // The message tells who sent the signal.
+    void actionInvoked(uint id, const QString &actionKey, const QDBusMessage &signal);
+    void notificationClosed(uint id, uint reason, const QDBusMessage &signal);
 
 private:
+    // A notification's action, with the bus name of the service that showed it: only that one
+    // speaks for it.
+    struct Shown {
+        QString service;
+        std::function<void()> acted;
+    };
+
     bool listen();
+    bool fromItsService(uint id, const QDBusMessage &signal) const;
 
     bool m_listening = false;
-    QHash<uint, std::function<void()>> m_actions;
+    QHash<uint, Shown> m_actions;
 };

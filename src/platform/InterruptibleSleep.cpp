@@ -30,19 +30,34 @@ InterruptibleSleep::~InterruptibleSleep() {
 }
 
 bool InterruptibleSleep::sleepFor(std::chrono::milliseconds duration) {
+    return pause(duration) != End::Interrupted;
+}
+
+InterruptibleSleep::End InterruptibleSleep::pause(std::chrono::milliseconds duration) {
     const timespec deadline = monotonicDeadline(duration);
     std::unique_lock lock(m_mutex);
-    while (!m_interrupted) {
+    while (!m_interrupted && !m_woken) {
         if (pthread_cond_timedwait(&m_wake, m_mutex.native_handle(), &deadline) != 0)
-            return !m_interrupted; // timed out
+            return m_interrupted ? End::Interrupted : End::Elapsed; // timed out
     }
-    return false;
+    if (m_interrupted)
+        return End::Interrupted;
+    m_woken = false;
+    return End::Woken;
 }
 
 void InterruptibleSleep::interrupt() {
     {
         std::lock_guard lock(m_mutex);
         m_interrupted = true;
+    }
+    pthread_cond_broadcast(&m_wake);
+}
+
+void InterruptibleSleep::wake() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_woken = true;
     }
     pthread_cond_broadcast(&m_wake);
 }

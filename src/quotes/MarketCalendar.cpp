@@ -1,5 +1,6 @@
 #include "MarketCalendar.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <utility>
@@ -34,38 +35,60 @@ int equinoxDay(std::string_view table, int year) {
     return 20 + (table[static_cast<size_t>(index)] - '0');
 }
 
-// The nth Monday of the month (n counts from 1).
-bool isNthMonday(QDate day, int month, int n) {
-    return day.month() == month && day.dayOfWeek() == Qt::Monday && (day.day() - 1) / 7 == n - 1;
+// One holiday of the law as it stood from firstYear to lastYear: a fixed day of the month, or
+// the nth Monday when `monday` is set.
+struct HolidayRule {
+    int month;
+    int day;
+    bool monday;
+    int firstYear;
+    int lastYear;
+};
+
+constexpr int kEver = 9999;
+
+// The holiday law's days, with the years each held: the moves of the Happy Monday law (2000,
+// 2003), the Emperor's birthday, 山の日 from 2016, the 2019 accession and the days moved for
+// the Tokyo Olympics of 2020 and 2021 (2021-08-09 is the substitute for 8 August). The
+// equinox days come from their own table.
+constexpr std::array<HolidayRule, 33> kHolidays{{
+    {1, 1, false, 0, kEver},     {1, 15, false, 0, 1999},     {1, 2, true, 2000, kEver},
+    {2, 11, false, 0, kEver},    {2, 23, false, 2020, kEver}, {2, 24, false, 1989, 1989},
+    {4, 29, false, 0, kEver},    {5, 1, false, 2019, 2019},   {5, 3, false, 0, kEver},
+    {5, 4, false, 0, kEver},     {5, 5, false, 0, kEver},     {6, 9, false, 1993, 1993},
+    {7, 20, false, 1996, 2002},  {7, 3, true, 2003, 2019},    {7, 23, false, 2020, 2020},
+    {7, 22, false, 2021, 2021},  {7, 3, true, 2022, kEver},   {7, 24, false, 2020, 2020},
+    {7, 23, false, 2021, 2021},  {8, 11, false, 2016, 2019},  {8, 10, false, 2020, 2020},
+    {8, 8, false, 2021, 2021},   {8, 11, false, 2022, kEver}, {9, 15, false, 0, 2002},
+    {9, 3, true, 2003, kEver},   {10, 10, false, 0, 1999},    {10, 2, true, 2000, 2019},
+    {10, 2, true, 2022, kEver},  {10, 22, false, 2019, 2019}, {11, 3, false, 0, kEver},
+    {11, 12, false, 1990, 1990}, {11, 23, false, 0, kEver},   {12, 23, false, 1989, 2018},
+}};
+
+bool matches(const HolidayRule &rule, QDate day) {
+    if (day.month() != rule.month || day.year() < rule.firstYear || day.year() > rule.lastYear)
+        return false;
+    if (!rule.monday)
+        return day.day() == rule.day;
+    return day.dayOfWeek() == Qt::Monday && (day.day() - 1) / 7 == rule.day - 1;
 }
 
 // A holiday the law names, before substitute and in-between days.
 bool isNamedHoliday(QDate day) {
+    const auto holds = [day](const HolidayRule &rule) { return matches(rule, day); };
+    if (std::any_of(kHolidays.begin(), kHolidays.end(), holds))
+        return true;
     const int m = day.month();
     const int d = day.day();
-    static constexpr std::array<std::pair<int, int>, 10> fixed{{
-        {1, 1},
-        {2, 11},
-        {2, 23},
-        {4, 29},
-        {5, 3},
-        {5, 4},
-        {5, 5},
-        {8, 11},
-        {11, 3},
-        {11, 23},
-    }};
-    for (const auto &[month, dayOfMonth] : fixed) {
-        if (m == month && d == dayOfMonth)
-            return true;
-    }
-    return isNthMonday(day, 1, 2) || isNthMonday(day, 7, 3) || isNthMonday(day, 9, 3) ||
-           isNthMonday(day, 10, 2) || (m == 3 && d == equinoxDay(kVernalDays, day.year())) ||
+    return (m == 3 && d == equinoxDay(kVernalDays, day.year())) ||
            (m == 9 && d == equinoxDay(kAutumnalDays, day.year()));
 }
 
-// The first day after a run of holidays that began on or included a Sunday.
+// The first day after a run of holidays that began on or included a Sunday; before 2007 only
+// the Monday after a Sunday holiday.
 bool isSubstituteHoliday(QDate day) {
+    if (day.year() < 2007)
+        return day.dayOfWeek() == Qt::Monday && isNamedHoliday(day.addDays(-1));
     for (QDate before = day.addDays(-1); isNamedHoliday(before); before = before.addDays(-1)) {
         if (before.dayOfWeek() == Qt::Sunday)
             return true;

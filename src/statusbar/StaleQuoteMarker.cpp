@@ -83,5 +83,10 @@ void StaleQuoteMarker::mark(QAction &line, const Stock &stock, const Judgement &
     // Setting an icon redraws the line even when it is the same one.
     if (line.icon().isNull() == stale)
         line.setIcon(stale ? icon : QIcon());
-    line.setToolTip(stale ? staleText(stock, stock.updated_at(), judgement.now) : QString());
+    // A host that asked for a pause is asked nothing until then: the line says until when.
+    const std::optional<UpdateFailure> failure = stock.lastFailure();
+    const bool paused = failure && failure->kind() == UpdateFailure::Kind::Paused;
+    line.setToolTip(stale    ? staleText(stock, stock.updated_at(), judgement.now)
+                    : paused ? failure->text()
+                             : QString());
 }

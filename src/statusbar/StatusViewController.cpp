@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QMenu>
 
+#include "AccessibleMenuNames.h"
 #include "ConfigStockTableController.h"
 #include "Clock.h"
 #include "ConfigWindowController.h"
@@ -118,6 +119,10 @@ QMenu *StatusViewController::stocksMenu() const {
     return m_stocksMenu.get();
 }
 
+QAction *StatusViewController::refreshNowAction() const {
+    return m_refreshNow;
+}
+
 ConfigWindowController *StatusViewController::configWindowController() const {
     return m_configWindowController.get();
 }
@@ -144,6 +149,8 @@ void StatusViewController::buildStatusMenu() {
     m_passNotice->setObjectName(QStringLiteral("passNotice"));
     m_passNotice->setEnabled(false);
     m_statusMenu->addMenu(m_stocksMenu.get());
+    m_refreshNow = m_statusMenu->addAction(QStringLiteral("今すぐ更新"));
+    m_refreshNow->setObjectName(QStringLiteral("refreshNow"));
     m_statusMenu->addAction(QStringLiteral("環境設定"), this, &StatusViewController::config);
     m_statusMenu->addSeparator();
     m_statusMenu->addAction(QStringLiteral("終了"), this, &StatusViewController::quit);
@@ -152,6 +159,9 @@ void StatusViewController::buildStatusMenu() {
     connect(m_stocksMenu.get(), &QMenu::triggered, this, &StatusViewController::browseStock);
     // The refresh loop may be stuck, so a line's age is judged again whenever it is seen.
     m_stocksMenu->setToolTipsVisible(true);
+    // Lines and the pass notice are reused with new texts, which screen readers must hear of.
+    for (QMenu *menu : {m_statusMenu.get(), m_stocksMenu.get()})
+        new AccessibleMenuNames(*menu);
     connect(m_stocksMenu.get(), &QMenu::aboutToShow, this, &StatusViewController::markLines);
 }
 

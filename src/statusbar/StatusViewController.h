@@ -53,6 +53,8 @@ public:
     StatusView *view() const;
     QMenu *statusMenu() const;
     QMenu *stocksMenu() const;
+    // 今すぐ更新: the refresh loop's owner acts on it and greys it while a pass runs.
+    QAction *refreshNowAction() const;
     ConfigWindowController *configWindowController() const;
     StatusTrayIcon *trayIcon() const;
     TickerRotation &rotation();
@@ -92,6 +94,7 @@ private:
     std::unique_ptr<QMenu> m_stocksMenu;
     std::unique_ptr<StatusTrayIcon> m_trayIcon;
     QAction *m_passNotice = nullptr;        // owned by m_statusMenu; in it when a whole pass failed
+    QAction *m_refreshNow = nullptr;        // owned by m_statusMenu
     std::unique_ptr<StatusAlerts> m_alerts; // its rules are read by the preferences window
     std::unique_ptr<StatusHoldings> m_holdings; // so are its holdings
     std::unique_ptr<ConfigWindowController> m_configWindowController;

@@ -138,6 +138,7 @@ void tst_AppDelegate::launchWiresListControllerAndLoop() {
     QVERIFY(l.controller());
     QCOMPARE(l.controller()->intervalSecond(), 7.5); // read from the settings it was given
     QCOMPARE(l.site.waitForRequest(), QStringList{kCodes.first()}); // the first pass runs at once
+    QTRY_VERIFY(!l.controller()->refreshNowAction()->isEnabled());  // greyed while it runs
     QVERIFY(l.controller()->stocksMenu()->isEmpty());
     l.manager->removeStock(kCodes.first()); // notifies the delegate, which is this AppDelegate
     QVERIFY(l.controller()->stocksMenu()->isEmpty()); // the rebuild is queued, not run here
@@ -195,6 +196,7 @@ void tst_AppDelegate::terminationEndsStalledFetch() {
     QCOMPARE(l.site.waitForRequest().size(), 1);
     QCoreApplication::sendPostedEvents();
     QCOMPARE(l.controller()->stocksMenu()->actions().size(), kCodes.size());
+    QVERIFY(l.controller()->refreshNowAction()->isEnabled()); // the pass is over
 }
 
 QTEST_MAIN(tst_AppDelegate)

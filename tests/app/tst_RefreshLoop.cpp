@@ -179,6 +179,7 @@ private slots:
     void destructionEndsRunningPass();
     void destructionEndsPause();
     void realClockPausesOfCenturiesUntilInterrupted();
+    void realClockWakeEndsOnePause();
 };
 
 void tst_RefreshLoop::waitAfterPass_data() {
@@ -316,6 +317,23 @@ void tst_RefreshLoop::realClockPausesOfCenturiesUntilInterrupted() {
     QCOMPARE(pause.wait_for(kBound), std::future_status::ready);
     QCOMPARE(pause.get(), false);
     QCOMPARE(clock.sleepFor(3600s), false);
+}
+
+// 今すぐ更新: the pause under way ends as if it had run out, and only that one.
+void tst_RefreshLoop::realClockWakeEndsOnePause() {
+    RefreshClock clock;
+    const auto pause = [&clock] {
+        return std::async(std::launch::async, [&clock] { return clock.sleepFor(seconds::max()); });
+    };
+    auto woken = pause();
+    QCOMPARE(woken.wait_for(200ms), std::future_status::timeout);
+    clock.wake();
+    QCOMPARE(woken.wait_for(kBound), std::future_status::ready);
+    QCOMPARE(woken.get(), true);
+    auto next = pause();
+    QCOMPARE(next.wait_for(200ms), std::future_status::timeout);
+    clock.interrupt();
+    QCOMPARE(next.get(), false);
 }
 
 QTEST_GUILESS_MAIN(tst_RefreshLoop)

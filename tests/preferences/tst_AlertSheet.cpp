@@ -8,6 +8,8 @@
 
 namespace {
 
+const QStringList kStored{"7203;above=2900", "6758;below=2000", "9984;above=1"};
+
 // What a key press of the text types, one key per character.
 void typeInto(const QString &text) {
     QWidget *field = QApplication::focusWidget();
@@ -28,15 +30,17 @@ private slots:
         QTest::addColumn<QString>("change");
         QTest::addColumn<QString>("refusal"); // empty: accepted
         QTest::addColumn<QStringList>("stored");
-        const QStringList unchanged{"7203;above=2900", "6758;below=2000"};
+        // 9984 is not in the watch list: its entry stays until an alert is changed.
+        const QStringList unchanged = kStored;
         const auto row = [](const char *name, const QStringList &fields, const QString &refusal,
                             const QStringList &stored) {
             QTest::newRow(name) << fields[0] << fields[1] << fields[2] << refusal << stored;
         };
         row("all three", {"3000", "2500", "3"}, "",
             {"7203;above=3000;below=2500;change=3", "6758;below=2000"});
+        row("as it was", {"2900", "", ""}, "", unchanged);
         row("one", {"", "", "1.5"}, "", {"7203;change=1.5", "6758;below=2000"});
-        row("cleared", {"", "", ""}, "", unchanged.mid(1));
+        row("cleared", {"", "", ""}, "", {"6758;below=2000"});
         row("negative", {"", "-1", ""}, "負の値", unchanged);
         row("beyond 100 %", {"", "", "120"}, "±100 % まで", unchanged);
     }
@@ -48,7 +52,7 @@ private slots:
         QFETCH(QStringList, stored);
         ScratchSettings defaults;
         defaults.setValue(UserDefaults::KEY_CODES, {"7203", "6758"});
-        defaults.setValue(UserDefaults::KEY_ALERTS, {"7203;above=2900", "6758;below=2000"});
+        defaults.setValue(UserDefaults::KEY_ALERTS, kStored);
         StockManager manager(defaults, QString(), std::chrono::milliseconds(0));
         AlertBook book(defaults, manager);
         RecordingInterval interval;

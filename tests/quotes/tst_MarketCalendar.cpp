@@ -66,7 +66,8 @@ private slots:
         QCOMPARE(found, dates(closed));
     }
 
-    // Beyond the years above; substitute and in-between days are in their lists already.
+    // Beyond the years above, and the days the law gave past years; substitute and in-between
+    // days are in their lists already.
     void holidayRules_data() {
         QTest::addColumn<QString>("day");
         QTest::addColumn<bool>("holiday");
@@ -76,6 +77,24 @@ private slots:
         QTest::newRow("past the equinox table") << "2051-03-21" << false;
         QTest::newRow("Emperor's birthday") << "2028-02-23" << true;
         QTest::newRow("Christmas") << "2026-12-25" << false;
+        QTest::newRow("23 Feb before 2020") << "2019-02-22" << false;
+        QTest::newRow("23 Dec up to 2018") << "2017-12-23" << true;
+        QTest::newRow("23 Dec from 2019") << "2019-12-23" << false;
+        QTest::newRow("11 Aug before 2016") << "2015-08-11" << false;
+        QTest::newRow("accession eve, between two holidays") << "2019-04-30" << true;
+        QTest::newRow("accession day") << "2019-05-01" << true;
+        QTest::newRow("after accession, between two holidays") << "2019-05-02" << true;
+        QTest::newRow("enthronement ceremony") << "2019-10-22" << true;
+        QTest::newRow("海の日 2020") << "2020-07-23" << true;
+        QTest::newRow("スポーツの日 2020") << "2020-07-24" << true;
+        QTest::newRow("山の日 2020") << "2020-08-10" << true;
+        QTest::newRow("third Monday of July 2020") << "2020-07-20" << false;
+        QTest::newRow("second Monday of October 2020") << "2020-10-12" << false;
+        QTest::newRow("海の日 2021") << "2021-07-22" << true;
+        QTest::newRow("スポーツの日 2021") << "2021-07-23" << true;
+        QTest::newRow("substitute for 山の日 2021") << "2021-08-09" << true;
+        QTest::newRow("11 Aug 2021") << "2021-08-11" << false;
+        QTest::newRow("海の日 before Mondays") << "2002-07-20" << true;
     }
     void holidayRules() {
         QFETCH(QString, day);

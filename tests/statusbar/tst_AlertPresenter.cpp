@@ -23,13 +23,14 @@ public:
         QVariantMap hints;
     };
 
-    NotificationServer()
-        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "server")) {}
+    explicit NotificationServer(const QString &connection = "server")
+        : m_connection(connection)
+        , m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, connection)) {}
     // Unregistered here, on the test's thread, so that the bus's own thread does not reach for
     // this object while the connection closes.
     ~NotificationServer() override {
         m_bus.unregisterObject(kPath);
-        QDBusConnection::disconnectFromBus("server");
+        QDBusConnection::disconnectFromBus(m_connection);
     }
 
     bool start() {
@@ -53,6 +54,7 @@ public slots:
     }
 
 private:
+    QString m_connection;
     QDBusConnection m_bus;
 };
 
@@ -89,6 +91,10 @@ private slots:
         QCOMPARE(call.actions, (QStringList{"default", "開く"}));
 
         QVERIFY(server.invokeAction(7, "default")); // another program's notification
+        NotificationServer impostor("impostor");    // on the bus, but not the service
+        QVERIFY(impostor.invokeAction(1, "default"));
+        QTest::qWait(300);
+        QVERIFY(browser.urls.isEmpty());
         QVERIFY(server.invokeAction(1, "default"));
         QTRY_COMPARE(browser.urls, QList<QUrl>{toyotaAlert().page});
         QVERIFY(!view.highlighted());

@@ -163,11 +163,20 @@ QStringList textsInSight(QAccessibleInterface *node, const QRect &bounds) {
     return texts;
 }
 
+// What a screen reader heard each accessible object called, by NameChanged events.
+QHash<QAccessible::Id, QString> s_heard;
+void hear(QAccessibleEvent *event) {
+    if (QAccessibleInterface *object = event->accessibleInterface();
+        object && event->type() == QAccessible::NameChanged)
+        s_heard.insert(QAccessible::uniqueId(object), object->text(QAccessible::Name));
+}
+
 } // namespace
 
 class tst_StatusViewController : public QObject {
     Q_OBJECT
 private slots:
+
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan)); }
     // Every case starts as the program does: before the first security.
     void init() { TickerRotation::s_position = -1; }
@@ -282,12 +291,14 @@ private slots:
         QCOMPARE(t.controller->statusMenu()->objectName(), QStringLiteral("status"));
         QCOMPARE(t.controller->stocksMenu()->objectName(), QStringLiteral("stocks"));
         const QList<QAction *> entries = t.controller->statusMenu()->actions();
-        QCOMPARE(entries.size(), 4);
+        QCOMPARE(entries.size(), 5);
         QCOMPARE(entries[0]->text(), QStringLiteral("銘柄"));
         QCOMPARE(entries[0]->menu(), t.controller->stocksMenu());
-        QCOMPARE(entries[1]->text(), QStringLiteral("環境設定"));
-        QVERIFY(entries[2]->isSeparator());
-        QCOMPARE(entries[3]->text(), QStringLiteral("終了"));
+        QCOMPARE(entries[1], t.controller->refreshNowAction());
+        QCOMPARE(entries[1]->text(), QStringLiteral("今すぐ更新"));
+        QCOMPARE(entries[2]->text(), QStringLiteral("環境設定"));
+        QVERIFY(entries[3]->isSeparator());
+        QCOMPARE(entries[4]->text(), QStringLiteral("終了"));
         for (const QAction *entry : entries)
             QVERIFY(entry->shortcut().isEmpty());
         t.controller->updateStockMenu();
@@ -368,6 +379,44 @@ private slots:
         t.controller->stocksMenu()->actions().at(0)->trigger();
         QCOMPARE(browser.urls, (QList<QUrl>{QUrl(kBaseURL + "/stocks/detail/?code=1111"),
                                             QUrl(kBaseURL + "/stocks/detail/?code=2222")}));
+    }
+
+    // As an AT-SPI client hears the lines: each name as first read, then as changes are
+    // announced. A rebuild reuses the lines, so their names change under the client.
+    void screenReadersHearRebuiltLines_data() {
+        QTest::addColumn<bool>("reorder");
+        QTest::newRow("one removed") << false;
+        QTest::newRow("reordered") << true;
+    }
+    void screenReadersHearRebuiltLines() {
+        QFETCH(bool, reorder);
+        Ticker t({"7203", "9984", "8306", "6758"});
+        t.controller->updateStockMenu();
+        if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+            QSKIP("without AT-SPI: tst_StatusViewController_atspi runs it");
+        QTRY_VERIFY2(QAccessible::isActive(), "Qt's AT-SPI bridge is off");
+        const QAccessible::UpdateHandler previous = QAccessible::installUpdateHandler(hear);
+        QAccessibleInterface *menu =
+            QAccessible::queryAccessibleInterface(t.controller->stocksMenu());
+        s_heard.clear();
+        for (int i = 0; i < menu->childCount(); ++i)
+            s_heard.insert(QAccessible::uniqueId(menu->child(i)),
+                           menu->child(i)->text(QAccessible::Name));
+        if (reorder)
+            t.manager->translateStockFromIndex(0, 3);
+        else
+            t.manager->removeStock(QStringLiteral("9984"));
+        t.controller->updateStockMenu();
+        QStringList heard;
+        QStringList shown;
+        for (int i = 0; i < menu->childCount(); ++i) {
+            heard << s_heard.value(QAccessible::uniqueId(menu->child(i)));
+            shown << t.controller->stocksMenu()->actions().at(i)->iconText();
+        }
+        QAccessible::installUpdateHandler(previous);
+        QCOMPARE(shown.first().left(6),
+                 reorder ? QStringLiteral("[9984]") : QStringLiteral("[7203]"));
+        QCOMPARE(heard, shown);
     }
 
     void openMenuHighlightsViewAndCodeLabels() {
@@ -498,6 +547,10 @@ private slots:
         QCOMPARE(lines()[0]->toolTip(), lines()[0]->iconText()); // no tooltip of its own
         QVERIFY(isMarked(lines()[2]));
         QCOMPARE(lines()[2]->toolTip(), QStringLiteral("まだ更新されていません"));
+        // A site that asked for a pause is left alone, also by 今すぐ更新: a fresh line says so.
+        t.stock(1)->setFailure(UpdateFailure::paused(start.addSecs(3600), QStringLiteral("site")));
+        t.controller->updateStockMenu();
+        QCOMPARE(lines()[1]->toolTip(), QStringLiteral("10:00 まで取得を控えています"));
 
         // The loop is stuck: no rebuild, but the menu judges again as it opens.
         Clock::setFixed(start.addSecs(20 * 60 + 1));
@@ -667,7 +720,7 @@ private slots:
 
     void preferencesCommandOpensWindowWiredToTicker() {
         Ticker t({"7203", "6758"});
-        t.controller->statusMenu()->actions().at(1)->trigger();
+        t.controller->statusMenu()->actions().at(2)->trigger();
         ConfigWindowController *preferences = t.controller->configWindowController();
         QVERIFY(preferences->window() && preferences->window()->isVisible());
         QCOMPARE(preferences->window()->findChild<QSlider *>("intervalSlider")->value(),
