@@ -13,6 +13,7 @@
 #include "BundleInfo.h"
 #include "CodeInputRule.h"
 #include "ConfigStockTableController.h"
+#include "DisplayPlaceBox.h"
 #include "IntervalSetting.h"
 #include "LoginItemSwitch.h"
 #include "MarketHoursSwitch.h"
@@ -79,6 +80,10 @@ void ConfigWindowController::showWindow() {
 
 void ConfigWindowController::setMarketHours(MarketHours *marketHours) {
     m_marketHours = marketHours;
+}
+
+void ConfigWindowController::setDisplayPlace(DisplayPlaceSwitch *displayPlace) {
+    m_displayPlace = displayPlace;
 }
 
 void ConfigWindowController::loadWindow() {
@@ -165,6 +170,7 @@ void ConfigWindowController::awakeFromNib() {
     if (isEnableLoginItem())
         m_ui->launchButton->setChecked(true);
     MarketHoursSwitch::bind(m_ui->marketHoursSwitch, m_marketHours);
+    DisplayPlaceBox::bind(m_ui->displayPlaceBox, m_ui->displayPlaceTitle, m_displayPlace);
     m_ui->bundleName->setText(infoText("CFBundleName"));
     m_ui->bundleVersion->setText(infoText("CFBundleShortVersionString"));
     showAppearance();

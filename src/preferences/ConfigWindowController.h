@@ -15,6 +15,7 @@ class QWidget;
 class AlertBook;
 class AppearanceSetting;
 class ConfigStockTableController;
+class DisplayPlaceSwitch;
 class IntervalSetting;
 class MarketHours;
 class SourcePane;
@@ -41,6 +42,9 @@ public:
     // The switch the market-hours check box shows and changes; none hides the box. Set before
     // the window is built; it must outlive the controller.
     void setMarketHours(MarketHours *marketHours);
+    // The switch the 表示場所 box shows and changes; none hides the box. Set before the window
+    // is built; it must outlive the controller.
+    void setDisplayPlace(DisplayPlaceSwitch *displayPlace);
 
     // Builds the window on the first call, then brings it to the front.
     void showWindow();
@@ -102,6 +106,7 @@ private:
     AlertBook *const m_alertBook;
     AppearanceSetting *m_appearanceSetting;
     MarketHours *m_marketHours = nullptr;
+    DisplayPlaceSwitch *m_displayPlace = nullptr;
     std::unique_ptr<Ui::ConfigWindowController> m_ui;
     std::unique_ptr<Ui::InputSheet> m_inputUi;
     std::unique_ptr<Ui::LoadingSheet> m_loadingUi;
