@@ -24,7 +24,7 @@ kabu_stop "$ticker_pid"
 # The slides are the calls of animationDidEnd; names are written once, then by number.
 awk '
   /^c?fn=\([0-9]+\)/ { match($0, /\([0-9]+\)/); id = substr($0, RSTART, RLENGTH)
-                       if (index($0, "StatusViewController::animationDidEnd")) slide = id }
+                       if (index($0, "StripPresenter::animationDidEnd")) slide = id }
   /^cfn=/ { match($0, /\([0-9]+\)/); callee = substr($0, RSTART, RLENGTH) }
   /^calls=/ && callee == slide { split($0, c, /[= ]/); slides += c[2] }
   /^summary:/ { total = $2 }

@@ -1,22 +1,14 @@
 #include "StatusViewController.h"
 
-#include <algorithm>
-#include <chrono>
-#include <initializer_list>
-
 #include <QAction>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QGuiApplication>
-#include <QLabel>
-#include <QLocale>
 #include <QMenu>
 
 #include "ConfigStockTableController.h"
 #include "Clock.h"
 #include "ConfigWindowController.h"
 #include "MarketHours.h"
-#include "PriceDirection.h"
 #include "StatusAlerts.h"
 #include "StatusBar.h"
 #include "StatusTrayIcon.h"
@@ -24,44 +16,10 @@
 #include "StockMenuLine.h"
 #include "Stock.h"
 #include "StockManager.h"
-#include "TickerStrip.h"
+#include "StripPresenter.h"
 #include "UserDefaults.h"
-#include "ui_StatusViewController.h"
 
 namespace {
-
-constexpr std::chrono::milliseconds kTickInterval{5000};
-
-// Whether the price a label shows is at or above the previous close; unset while it shows none.
-const char *const kRisingProperty = "rising";
-
-void setTextColour(QLabel *label, const QColor &colour) {
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-}
-
-// The digits of a proportional font differ in width; the widest one stands for them all.
-QString withWidestDigits(const QFontMetrics &metrics, QString sample) {
-    QChar widest = u'0';
-    for (char16_t digit = u'1'; digit <= u'9'; ++digit) {
-        if (metrics.horizontalAdvance(QChar(digit)) > metrics.horizontalAdvance(widest))
-            widest = QChar(digit);
-    }
-    for (QChar &c : sample) {
-        if (c.isDigit())
-            c = widest;
-    }
-    return sample;
-}
-
-// The label keeps what it shows.
-void reserveWidth(QLabel *label, const QString &widestText) {
-    const QString shown = label->text();
-    label->setText(withWidestDigits(label->fontMetrics(), widestText));
-    label->setMinimumWidth(label->sizeHint().width());
-    label->setText(shown);
-}
 
 QString menuTitle(const Stock &stock) {
     // A security never read successfully has no name and no update time; say so in their places.
@@ -84,19 +42,28 @@ StatusViewController::StatusViewController(StockManager &stockManager, UserDefau
     : QObject(parent)
     , m_stockManager(stockManager)
     , m_defaults(defaults)
-    , m_colourScheme(defaults.value(UserDefaults::KEY_COLOUR_SCHEME),
-                     defaults.value(UserDefaults::KEY_PRICE_ARROWS))
     , m_interval(defaults)
-    , m_ui(std::make_unique<Ui::StatusViewController>())
     , m_statusItem(std::make_unique<StatusBar>())
     , m_view(new StatusView)
+    , m_strip(std::make_unique<StripPresenter>(
+          *m_view, *m_statusItem,
+          ColourScheme(defaults.value(UserDefaults::KEY_COLOUR_SCHEME),
+                       defaults.value(UserDefaults::KEY_PRICE_ARROWS))))
     , m_statusMenu(std::make_unique<QMenu>(QStringLiteral("status")))
     , m_stocksMenu(std::make_unique<QMenu>(QStringLiteral("銘柄"))) {
-    loadView();
+    m_view->setDelegate(this);
     m_statusItem->setView(m_view);
     m_statusItem->show();
     buildStatusMenu();
-    m_trayIcon = std::make_unique<StatusTrayIcon>(m_statusMenu.get(), m_ui->titleLabel->text());
+    m_trayIcon = std::make_unique<StatusTrayIcon>(m_statusMenu.get(), m_strip->title());
+    connect(&m_rotation, &TickerRotation::ticked, m_strip.get(), &StripPresenter::showListEmpty);
+    connect(&m_rotation, &TickerRotation::advanced, m_strip.get(), &StripPresenter::showStock);
+    connect(&m_rotation, &TickerRotation::ticked, this, [this](bool listEmpty) {
+        if (listEmpty)
+            m_trayIcon->setToolTip(m_strip->title());
+    });
+    connect(&m_rotation, &TickerRotation::advanced, this,
+            [this](const std::shared_ptr<Stock> &stock) { showInTray(*stock); });
     m_alerts = std::make_unique<StatusAlerts>(m_stockManager, defaults, m_view, m_trayIcon.get());
     // The window itself is built on the first showWindow.
     m_configWindowController =
@@ -119,21 +86,16 @@ QString StatusViewController::colourScheme() const {
 
 void StatusViewController::setColourScheme(const QString &key) {
     m_defaults.setValue(UserDefaults::KEY_COLOUR_SCHEME, key);
-    m_colourScheme = ColourScheme(key, m_colourScheme.arrows());
-    for (QLabel *quote : {m_ui->quoteA, m_ui->quoteB})
-        colourPrice(quote);
-    m_ui->strip->renderSlots();
+    m_strip->setColourScheme(ColourScheme(key, priceArrows()));
 }
 
 bool StatusViewController::priceArrows() const {
-    return m_colourScheme.arrows();
+    return m_strip->colourScheme().arrows();
 }
 
 void StatusViewController::setPriceArrows(bool shown) {
     m_defaults.setValue(UserDefaults::KEY_PRICE_ARROWS, shown);
-    m_colourScheme = ColourScheme(colourScheme(), shown);
-    finishSlide();
-    reserveSpace();
+    m_strip->setColourScheme(ColourScheme(colourScheme(), shown));
 }
 
 StatusBar *StatusViewController::statusItem() const {
@@ -160,44 +122,14 @@ StatusTrayIcon *StatusViewController::trayIcon() const {
     return m_trayIcon.get();
 }
 
+TickerRotation &StatusViewController::rotation() {
+    return m_rotation;
+}
+
 void StatusViewController::setMarketHours(MarketHours *marketHours) {
     m_marketHours = marketHours;
     m_staleQuoteMarker.setMarketHours(marketHours);
     m_configWindowController->setMarketHours(marketHours);
-}
-
-void StatusViewController::loadView() {
-    m_ui->setupUi(m_view);
-    reserveSpace();
-    // Until the first tick the title stands in for the ticker.
-    m_ui->itemViewA->hide();
-    m_ui->itemViewB->hide();
-    nameView();
-    m_ui->strip->setSlotViews(m_ui->itemViewA, m_ui->itemViewB);
-    connect(m_ui->strip, &TickerStrip::slideFinished, this, &StatusViewController::animationDidEnd);
-    m_view->setDelegate(this);
-    connect(&m_ticker, &QTimer::timeout, this, &StatusViewController::loadItem);
-    m_ticker.start(kTickInterval);
-}
-
-// Sized for the widest code and price, so that neither is ever clipped; one slot high, with
-// slot B parked below the view.
-void StatusViewController::reserveSpace() {
-    const QString separator = QLocale().groupSeparator();
-    const QString widestPrice = QStringLiteral("99") + separator + QStringLiteral("999") +
-                                separator + QStringLiteral("999");
-    for (QLabel *code : {m_ui->codeA, m_ui->codeB})
-        reserveWidth(code, QStringLiteral("0000"));
-    for (QLabel *quote : {m_ui->quoteA, m_ui->quoteB})
-        reserveWidth(quote, m_colourScheme.priceText(widestPrice, true));
-    const int width = std::max(m_ui->titleView->minimumSizeHint().width(),
-                               m_ui->itemViewA->minimumSizeHint().width());
-    const int height = m_statusItem->thickness();
-    m_view->setFixedSize(width, height);
-    m_ui->strip->setGeometry(0, 0, width, height);
-    m_ui->titleView->setGeometry(0, 0, width, height);
-    (m_isItemViewA ? m_ui->itemViewA : m_ui->itemViewB)->setGeometry(0, 0, width, height);
-    (m_isItemViewA ? m_ui->itemViewB : m_ui->itemViewA)->setGeometry(0, height, width, height);
 }
 
 void StatusViewController::buildStatusMenu() {
@@ -255,55 +187,13 @@ void StatusViewController::showPassFailure() {
 }
 
 void StatusViewController::loadItem() {
-    const QList<std::shared_ptr<Stock>> stocks = m_stockManager.stocks();
-    const bool empty = stocks.isEmpty();
-    m_ui->titleView->setVisible(empty);
-    m_ui->itemViewA->setVisible(!empty);
-    m_ui->itemViewB->setVisible(!empty);
-    nameView();
-    if (empty)
-        m_trayIcon->setToolTip(m_ui->titleLabel->text());
-    if (empty || m_view->highlighted())
-        return;
-    s_rotationPosition = s_rotationPosition + 1 < stocks.size() ? s_rotationPosition + 1 : 0;
-    finishSlide();
-    showInIncomingSlot(*stocks.at(s_rotationPosition));
-    animateItemView();
+    m_rotation.tick();
 }
 
-// A step never overlaps a slide: the previous one is brought to its end first, so the slots
-// are back in their places before new texts go in.
-void StatusViewController::finishSlide() {
-    m_ui->strip->finishSlide();
-}
-
-void StatusViewController::showInIncomingSlot(const Stock &stock) {
-    QWidget *slot = m_isItemViewA ? m_ui->itemViewB : m_ui->itemViewA;
-    QLabel *code = m_isItemViewA ? m_ui->codeB : m_ui->codeA;
-    QLabel *quote = m_isItemViewA ? m_ui->quoteB : m_ui->quoteA;
-    const bool rising = priceDirection(stock) != PriceDirection::Down;
-    code->setText(stock.code());
-    quote->setText(m_colourScheme.priceText(stock.quoteToFormat(), rising));
-    quote->setProperty(kRisingProperty, rising);
-    colourPrice(quote);
-    slot->setAccessibleName(spokenQuote(stock));
-    m_ui->strip->renderSlot(slot);
+void StatusViewController::showInTray(const Stock &stock) {
     m_trayIcon->setNote(m_marketHours ? m_marketHours->resumeNote(Clock::currentDateTime())
                                       : QString());
     m_trayIcon->showStock(stock, m_alerts->rulesText(stock));
-}
-
-// Both slots move up by the view's height: the strip slides their pictures and moves the
-// widgets, which screen readers follow, once at the end.
-void StatusViewController::animateItemView() {
-    m_ui->strip->slideUp();
-}
-
-void StatusViewController::animationDidEnd() {
-    QWidget *outgoing = m_isItemViewA ? m_ui->itemViewA : m_ui->itemViewB;
-    m_isItemViewA = !m_isItemViewA;
-    outgoing->move(outgoing->x(), m_view->height());
-    nameView();
 }
 
 void StatusViewController::browseStock(QAction *item) {
@@ -322,48 +212,18 @@ void StatusViewController::quit() {
 }
 
 void StatusViewController::menuWillOpen() {
-    m_view->setHighlighted(true);
-    setLabelRole(QPalette::HighlightedText);
+    m_rotation.setHeld(true);
+    m_strip->setHighlighted(true);
 }
 
 void StatusViewController::menuDidClose() {
-    m_view->setHighlighted(false);
-    setLabelRole(QPalette::WindowText);
-}
-
-// The price labels are left out: they keep their up and down colours on the highlight, shaded
-// for it in a chosen scheme.
-void StatusViewController::setLabelRole(QPalette::ColorRole role) {
-    for (QLabel *label :
-         std::initializer_list<QLabel *>{m_ui->codeB, m_ui->codeA, m_ui->titleLabel})
-        label->setForegroundRole(role);
-    for (QLabel *quote : {m_ui->quoteA, m_ui->quoteB})
-        colourPrice(quote);
-    m_ui->strip->renderSlots();
-}
-
-// Screen readers hear the strip as it reads: the title, or the security on show.
-void StatusViewController::nameView() {
-    const QWidget *shown = m_isItemViewA ? m_ui->itemViewA : m_ui->itemViewB;
-    const QString name =
-        m_ui->titleView->isHidden() ? shown->accessibleName() : m_ui->titleLabel->text();
-    if (name != m_view->accessibleName())
-        m_view->setAccessibleName(name);
+    m_rotation.setHeld(false);
+    m_strip->setHighlighted(false);
 }
 
 void StatusViewController::markLines() {
     m_staleQuoteMarker.markLines(*m_stocksMenu);
     m_alerts->markLines(*m_stocksMenu);
-}
-
-void StatusViewController::colourPrice(QLabel *quote) const {
-    const QVariant rising = quote->property(kRisingProperty);
-    if (!rising.isValid())
-        return;
-    const QColor background = m_view->highlighted()
-                                  ? QGuiApplication::palette().color(QPalette::Highlight)
-                                  : m_view->palette().color(QPalette::Window);
-    setTextColour(quote, m_colourScheme.priceColour(rising.toBool(), background));
 }
 
 void StatusViewController::popUpStatusMenu() {

@@ -3,19 +3,16 @@
 #include <memory>
 
 #include <QObject>
-#include <QPalette>
-#include <QTimer>
 
 #include "AppearanceSetting.h"
-#include "ColourScheme.h"
 #include "IntervalSetting.h"
 #include "RefreshInterval.h"
 #include "StaleQuoteMarker.h"
 #include "StatusViewDelegate.h"
 #include "StockMenuLine.h" // what the lines of stocksMenu() carry
+#include "TickerRotation.h"
 
 class QAction;
-class QLabel;
 class QMenu;
 class QMouseEvent;
 class StatusAlerts;
@@ -26,13 +23,11 @@ class StatusTrayIcon;
 class StatusView;
 class Stock;
 class StockManager;
+class StripPresenter;
 class UserDefaults;
-namespace Ui {
-class StatusViewController;
-}
 
-// The program's status item: a ticker that slides the next security's code and price into view
-// every five seconds, the status menu a click opens, and the refresh interval setting.
+// The program's status item: wires the ticker's rotation to the strip and the tray, and holds
+// the status menu a click opens and the refresh interval setting.
 class StatusViewController : public QObject,
                              public StatusViewDelegate,
                              public IntervalSetting,
@@ -59,15 +54,15 @@ public:
     QMenu *stocksMenu() const;
     ConfigWindowController *configWindowController() const;
     StatusTrayIcon *trayIcon() const;
+    TickerRotation &rotation();
     // The market-hours switch the stale marks, the tray tooltip and the preferences follow;
     // none means always refreshing. It must outlive the controller.
     void setMarketHours(MarketHours *marketHours);
 
 public slots:
     void updateStockMenu();
+    // One step of the rotation, as its timer takes.
     void loadItem();
-    void animateItemView();
-    void animationDidEnd();
     void browseStock(QAction *item);
     void config();
     void quit();
@@ -80,30 +75,18 @@ public:
     void mouseDown(QMouseEvent *event) override;
 
 private:
-    friend class tst_StatusViewController; // starts each case from a fresh rotation
-
-    void loadView();
-    void reserveSpace();
     void buildStatusMenu();
-    void finishSlide();
-    void showInIncomingSlot(const Stock &stock);
-    void setLabelRole(QPalette::ColorRole role);
-    void nameView();
     void showPassFailure();
     void markLines();
-    void colourPrice(QLabel *quote) const;
-
-    // The index in the watch list of the security shown last, one for the whole process:
-    // -1 before the first step, never reset.
-    static inline int s_rotationPosition = -1;
+    void showInTray(const Stock &stock);
 
     StockManager &m_stockManager;
     UserDefaults &m_defaults;
-    ColourScheme m_colourScheme;
     RefreshInterval m_interval;
-    std::unique_ptr<Ui::StatusViewController> m_ui;
     std::unique_ptr<StatusBar> m_statusItem;
     StatusView *m_view; // owned by m_statusItem
+    std::unique_ptr<StripPresenter> m_strip;
+    TickerRotation m_rotation{m_stockManager};
     std::unique_ptr<QMenu> m_statusMenu;
     std::unique_ptr<QMenu> m_stocksMenu;
     std::unique_ptr<StatusTrayIcon> m_trayIcon;
@@ -112,6 +95,4 @@ private:
     std::unique_ptr<ConfigWindowController> m_configWindowController;
     StaleQuoteMarker m_staleQuoteMarker{*this};
     const MarketHours *m_marketHours = nullptr;
-    QTimer m_ticker;
-    bool m_isItemViewA = true;
 };

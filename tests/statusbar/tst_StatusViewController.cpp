@@ -169,7 +169,7 @@ class tst_StatusViewController : public QObject {
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan)); }
     // Every case starts as the program does: before the first security.
-    void init() { StatusViewController::s_rotationPosition = -1; }
+    void init() { TickerRotation::s_position = -1; }
     void cleanup() { Clock::setFixed(QDateTime()); }
 
     void emptyListShowsTitleAndNeverSlides() {
@@ -180,35 +180,6 @@ private slots:
             QVERIFY(!t.shows("itemViewA") && !t.shows("itemViewB"));
             QVERIFY(!t.slide());
         }
-        QCOMPARE(StatusViewController::s_rotationPosition, -1);
-    }
-
-    void rotatesInListOrderFromFirst_data() {
-        QTest::addColumn<QStringList>("codes");
-        QTest::addColumn<QStringList>("shown");
-        QTest::newRow("one") << QStringList{"1111"} << QStringList{"1111", "1111", "1111"};
-        QTest::newRow("three") << QStringList{"1111", "2222", "3333"}
-                               << QStringList{"1111", "2222", "3333", "1111", "2222"};
-    }
-    void rotatesInListOrderFromFirst() {
-        QFETCH(QStringList, codes);
-        QFETCH(QStringList, shown);
-        Ticker t(codes);
-        QCOMPARE(t.tick(shown.size()), shown);
-        QVERIFY(!t.shows("titleView") && t.shows("itemViewA") && t.shows("itemViewB"));
-    }
-
-    void shrunkListRestartsAtFirst() {
-        Ticker t({"1111", "2222", "3333", "4444", "5555"});
-        QCOMPARE(t.tick(5).last(), QStringLiteral("5555"));
-        for (const char *code : {"3333", "4444", "5555"})
-            t.manager->removeStock(QString::fromLatin1(code));
-        QCOMPARE(t.tick(2), (QStringList{"1111", "2222"}));
-    }
-
-    void rotationIsOneForTheWholeProcess() {
-        Ticker({"1111", "2222"}).tick(1);
-        QCOMPARE(Ticker({"1111", "2222"}).tick(1), QStringList{"2222"});
     }
 
     void priceTextAndColourInBothSlots_data() {
