@@ -1,12 +1,14 @@
 #include <QtDBus>
 #include <QtTest>
 
+#include "BusPeer.h"
 #include "StatusNotifierDBusTypes.h"
 #include "StatusNotifierItem.h"
 
 namespace {
 
 const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
 const QString kItemPath = QStringLiteral("/StatusNotifierItem");
 const QString kItemInterface = QStringLiteral("org.kde.StatusNotifierItem");
 
@@ -16,17 +18,10 @@ class Watcher : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
 public:
-    Watcher()
-        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "watcher")) {
-        m_bus.registerObject(QStringLiteral("/StatusNotifierWatcher"), this,
-                             QDBusConnection::ExportAllSlots);
-    }
-    ~Watcher() override {
-        m_bus.unregisterObject(QStringLiteral("/StatusNotifierWatcher"));
-        QDBusConnection::disconnectFromBus("watcher");
-    }
-    bool start() { return m_bus.registerService(kWatcherService); }
-    bool stop() { return m_bus.unregisterService(kWatcherService); }
+    Watcher() { m_peer.bus().registerObject(kWatcherPath, this, QDBusConnection::ExportAllSlots); }
+    ~Watcher() override { m_peer.bus().unregisterObject(kWatcherPath); }
+    bool start() { return m_peer.bus().registerService(kWatcherService); }
+    bool stop() { return m_peer.bus().unregisterService(kWatcherService); }
 
     QStringList registered;
 
@@ -34,35 +29,27 @@ public slots:
     void RegisterStatusNotifierItem(const QString &service) { registered.append(service); }
 
 private:
-    QDBusConnection m_bus;
+    BusPeer m_peer{"watcher"};
 };
 
-// The panel's side of the item: reads its properties and hears its signals, on its own
-// connection so that the item answers through the bus.
+// The panel's side of the item: reads its properties and hears its signals through the bus.
 class Host : public QObject {
     Q_OBJECT
 public:
     explicit Host(const QString &service)
-        : m_bus(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "host"))
+        : m_peer("host")
         , m_service(service) {
-        m_bus.connect(service, kItemPath, kItemInterface, QStringLiteral("XAyatanaNewLabel"), this,
-                      SLOT(newLabel(QString, QString)));
+        m_peer.bus().connect(service, kItemPath, kItemInterface, QStringLiteral("XAyatanaNewLabel"),
+                             this, SLOT(newLabel(QString, QString)));
     }
-    ~Host() override { QDBusConnection::disconnectFromBus("host"); }
 
-    // Waits in the event loop, since the item answers on this same thread.
-    QDBusMessage call(const QString &interface, const QString &method, const QVariantList &args) {
-        QDBusMessage message =
-            QDBusMessage::createMethodCall(m_service, kItemPath, interface, method);
-        message.setArguments(args);
-        const QDBusPendingCall pending = m_bus.asyncCall(message);
-        if (!QTest::qWaitFor([&] { return pending.isFinished(); }, 5000))
-            return {};
-        return pending.reply();
+    QDBusMessage call(const QString &method, const QVariantList &args) {
+        return m_peer.call(m_service, kItemPath, kItemInterface, method, args);
     }
     QVariant property(const QString &name) {
-        const QDBusMessage reply = call(QStringLiteral("org.freedesktop.DBus.Properties"),
-                                        QStringLiteral("Get"), {kItemInterface, name});
+        const QDBusMessage reply =
+            m_peer.call(m_service, kItemPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+                        QStringLiteral("Get"), {kItemInterface, name});
         return reply.arguments().value(0).value<QDBusVariant>().variant();
     }
 
@@ -72,7 +59,7 @@ public slots:
     void newLabel(const QString &label, const QString &guide) { labels.append({label, guide}); }
 
 private:
-    QDBusConnection m_bus;
+    BusPeer m_peer;
     QString m_service;
 };
 
@@ -182,7 +169,7 @@ private slots:
         StatusNotifierItem item(QStringLiteral("kabu-ticker"));
         QSignalSpy requests(&item, signal.constData());
         Host host(item.serviceName());
-        const QDBusMessage reply = host.call(kItemInterface, method, {640, 12});
+        const QDBusMessage reply = host.call(method, {640, 12});
         QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
         QCOMPARE(requests.size(), 1);
         QCOMPARE(requests.at(0).at(0).toPoint(), QPoint(640, 12));
