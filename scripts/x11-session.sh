@@ -165,9 +165,19 @@ kabu_bus_has() {
     --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true
 }
 
+# kabu_start_session_bus DIR: a session bus of its own, which starts services on demand as a
+# desktop session's does; sets DBUS_SESSION_BUS_ADDRESS and KABU_BUS_PID.
+kabu_start_session_bus() {
+  dbus-daemon --session --fork --print-address=3 --print-pid=4 3>"$1/bus.address" \
+    4>"$1/bus.pid" >"$1/bus.log" 2>&1 || { cat "$1/bus.log" >&2; return 1; }
+  DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$1/bus.address")
+  KABU_BUS_PID=$(head -n1 "$1/bus.pid")
+  export DBUS_SESSION_BUS_ADDRESS
+}
+
 # kabu_start_panel DIR: starts MATE's panel, whose notification area hosts status items and
 # draws their labels, with its settings in memory; waits for its StatusNotifierWatcher on the
-# session bus (run under dbus-run-session) and sets KABU_PANEL_PID.
+# session bus and sets KABU_PANEL_PID.
 kabu_start_panel() {
   export GSETTINGS_BACKEND=memory
   # The applets are started by the bus, which must hand them the display.

@@ -17,6 +17,7 @@
 #include "ColourScheme.h"
 #include "ConfigWindowController.h"
 #include "MarketHours.h"
+#include "QuotePage.h"
 #include "StatusBar.h"
 #include "StatusTrayIcon.h"
 #include "StatusView.h"
@@ -32,20 +33,6 @@ const QString kBaseURL = QStringLiteral("http://quotes.test");
 const QString kFileName = QStringLiteral("kabu-ticker.conf");
 const QColor kUp = QColor::fromRgbF(0.0f, 0.45f, 0.0f);
 const QColor kDown = QColor::fromRgbF(0.77f, 0.1f, 0.1f);
-
-// A quote page as the site serves it: price in the second cell, previous close and volume
-// in the first and fifth figures.
-QByteArray quotePage(const QString &code, const QString &name, const QString &price,
-                     const QString &prevClose, const QString &volume = QStringLiteral("1,000")) {
-    QString figures;
-    for (const QString &figure : {prevClose, QString("0"), QString("0"), QString("0"), volume})
-        figures += QStringLiteral("<div><dl><dd><strong>%1</strong></dd></dl></div>").arg(figure);
-    return QStringLiteral("<html><head><title>%1\u3010%2\u3011detail</title></head><body>"
-                          "<table class=\"stocksTable\"><tr><td>%2</td><td>%3</td></tr></table>"
-                          "<div class=\"innerDate\">%4</div></body></html>")
-        .arg(name, code, price, figures)
-        .toUtf8();
-}
 
 // QSettings caches the files it has read, so the file is read through a copy.
 double intervalOnDisk(const QString &file) {
