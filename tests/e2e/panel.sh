@@ -71,7 +71,7 @@ done
 [[ "$next" =~ ^6758\ [▲▼＝][0-9,]+$ ]] || e2e_fail "the next label is '$next', not 6758's price"
 sleep 0.5
 kabu_screenshot "$E2E_DIR/second.png" "$bar"
-read -r x2 w2 < <(changed_box "$E2E_DIR/bare.png" "$E2E_DIR/second.png")
+read -r x2 _ < <(changed_box "$E2E_DIR/bare.png" "$E2E_DIR/second.png")
 [ "$x2" = "$x1" ] || e2e_fail "the item moved from x $x1 to x $x2 for '$next'"
 changed=$(compare -metric AE "$E2E_DIR/first.png" "$E2E_DIR/second.png" null: 2>&1 || true)
 [ "${changed%% *}" -gt 0 ] || e2e_fail "the panel still draws '$shown' after the label became '$next'"
@@ -105,7 +105,7 @@ stocks=$(new_window "$(printf '%s\n%s' "$before" "$menu" | sort)") ||
   e2e_fail "hovering 銘柄 opened no stocks menu"
 read -r _ _ _ lines_h < <(kabu_geometry "$stocks")
 [ "$lines_h" -ge 60 ] || e2e_fail "the stocks menu is $lines_h high, too low for three lines"
-kabu_screenshot "$shots/panel-menu.png"
+kabu_screenshot "$shots/panel-menu.png" "900x120+$((KABU_SCREEN_WIDTH - 900))+0"
 # shellcheck disable=SC2046
 xdotool mousemove $(kabu_item_point "$stocks" first)
 sleep 0.3
@@ -123,6 +123,7 @@ echo "the panel drew the menu on a right click; its first stock line opened $ope
 kabu_click $((x1 + w1 / 3)) 12
 ours=$(kabu_wait_for_windows 1 5) || e2e_fail "a left click on the item opened no menu"
 read -r mx my _ _ < <(kabu_geometry "$ours")
-[ "$mx" -ge $((x1 - 300)) ] && [ "$my" -le 40 ] ||
+if [ "$mx" -lt $((x1 - 300)) ] || [ "$my" -gt 40 ]; then
   e2e_fail "our menu opened at $mx,$my, away from the item at x $x1"
+fi
 echo "a left click opened the status menu at $mx,$my"
