@@ -60,7 +60,12 @@ kabu_screenshot "$E2E_DIR/first.png" "$bar"
 read -r x1 w1 < <(changed_box "$E2E_DIR/bare.png" "$E2E_DIR/first.png")
 [ "${w1:-0}" -ge 60 ] || e2e_fail "the panel drew ${w1:-no} columns for '$shown', too few for its text"
 [ "$(kabu_windows | wc -l)" -eq 0 ] || e2e_fail "a window of the program beside the panel's item"
-echo "label '$shown' drawn in the panel, $w1 columns from x $x1; no strip"
+items=$(gdbus call --session --dest org.kde.StatusNotifierWatcher \
+  --object-path /StatusNotifierWatcher --method org.freedesktop.DBus.Properties.Get \
+  org.kde.StatusNotifierWatcher RegisteredStatusNotifierItems |
+  grep -o "StatusNotifierItem-$E2E_APP_PID-" | wc -l)
+[ "$items" -eq 1 ] || e2e_fail "the program has $items items in the panel (a tray icon too?)"
+echo "label '$shown' drawn in the panel, $w1 columns from x $x1; no strip, no tray icon"
 
 next=$shown
 for _ in $(seq 20); do
