@@ -1,5 +1,6 @@
 #include "DesktopHints.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -8,6 +9,8 @@
 #include <xcb/xcb.h>
 
 #include <QGuiApplication>
+#include <QRect>
+#include <QScreen>
 #include <QWidget>
 
 namespace {
@@ -31,12 +34,16 @@ void setProperty(xcb_connection_t *connection, xcb_window_t window, const char *
                         uint32_t(N), values.data());
 }
 
+// The offscreen platform answers as an X11 application too, without a connection.
+xcb_connection_t *x11Connection() {
+    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
 } // namespace
 
 void DesktopHints::makePanelItem(QWidget *window) {
-    // The offscreen platform answers as an X11 application too, without a connection.
-    const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t *const connection = x11 ? x11->connection() : nullptr;
+    xcb_connection_t *const connection = x11Connection();
     if (!window || !connection)
         return;
     const auto id = xcb_window_t(window->winId()); // creates the native window
@@ -51,5 +58,29 @@ void DesktopHints::makePanelItem(QWidget *window) {
                            atom(connection, "_NET_WM_STATE_ABOVE")});
     setProperty(connection, id, "_NET_WM_DESKTOP", XCB_ATOM_CARDINAL,
                 std::array<uint32_t, 1>{0xFFFFFFFFu});
+    xcb_flush(connection);
+}
+
+void DesktopHints::reserveTopEdge(QWidget *window, const QRect &geometry) {
+    xcb_connection_t *const connection = x11Connection();
+    if (!window || !connection)
+        return;
+    const auto id = xcb_window_t(window->winId());
+    // Struts count X pixels from the root window's edges. Qt scales a window's place about its
+    // screen's top-left corner, which stays unscaled, and rounds place and size apart.
+    const QPoint origin = window->screen()->geometry().topLeft();
+    const qreal ratio = window->devicePixelRatioF();
+    const QRect band(origin + (QPointF(geometry.topLeft() - origin) * ratio).toPoint(),
+                     (QSizeF(geometry.size()) * ratio).toSize());
+    const bool reserved = !band.isEmpty() && band.bottom() >= 0;
+    const auto top = uint32_t(reserved ? band.bottom() + 1 : 0);
+    const auto startX = uint32_t(reserved ? std::max(0, band.left()) : 0);
+    const auto endX = uint32_t(reserved ? std::max(0, band.right()) : 0);
+    // Left, right, top, bottom; then the start and end of each along its edge.
+    setProperty(connection, id, "_NET_WM_STRUT_PARTIAL", XCB_ATOM_CARDINAL,
+                std::array<uint32_t, 12>{0, 0, top, 0, 0, 0, 0, 0, startX, endX, 0, 0});
+    // Window managers without the partial form reserve the whole width of the edge.
+    setProperty(connection, id, "_NET_WM_STRUT", XCB_ATOM_CARDINAL,
+                std::array<uint32_t, 4>{0, 0, top, 0});
     xcb_flush(connection);
 }

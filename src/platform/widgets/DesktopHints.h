@@ -1,5 +1,6 @@
 #pragma once
 
+class QRect;
 class QWidget;
 
 // Asks the window manager to treat a top-level window as a panel item: on every workspace, kept
@@ -9,4 +10,7 @@ class DesktopHints {
 public:
     // Call before the window is first shown: window managers read most hints when they map it.
     static void makePanelItem(QWidget *window);
+    // Keeps maximised windows and other docks out of the band along the screen's top edge that
+    // the window's given geometry covers, down to its bottom; an empty geometry frees it.
+    static void reserveTopEdge(QWidget *window, const QRect &geometry);
 };

@@ -64,6 +64,9 @@ bool StatusBar::event(QEvent *event) {
     case QEvent::Show: // size hints change while hidden without telling us
         anchor();
         break;
+    case QEvent::Hide: // window managers forget the struts of a window that is not shown
+        m_reserved = QRect();
+        break;
     default:
         break;
     }
@@ -86,11 +89,28 @@ void StatusBar::watchPrimaryScreen() {
 void StatusBar::anchor() {
     if (!m_screen)
         return;
-    const QRect area = m_screen->availableGeometry();
+    const QRect area = unreservedArea();
     const int width = m_view ? itemWidth() : 0;
     setGeometry(area.right() + 1 - width, area.top(), width, thickness());
     if (m_view)
         m_view->setGeometry(rect());
+    reserve(isVisible() && width > 0 ? geometry() : QRect());
+}
+
+// Window managers take the strip's own reservation out of the available area, which would push
+// the strip below itself on every change; other panels' reservations still count.
+QRect StatusBar::unreservedArea() const {
+    QRect area = m_screen->availableGeometry();
+    if (!m_reserved.isEmpty() && area.top() == m_reserved.bottom() + 1)
+        area.setTop(m_reserved.top());
+    return area;
+}
+
+void StatusBar::reserve(const QRect &geometry) {
+    if (geometry == m_reserved)
+        return;
+    m_reserved = geometry;
+    DesktopHints::reserveTopEdge(this, geometry);
 }
 
 int StatusBar::itemWidth() const {

@@ -2,14 +2,15 @@
 
 #include <QMetaObject>
 #include <QPointer>
+#include <QRect>
 #include <QWidget>
 
 class QMenu;
 class QScreen;
 
 // The desktop's status bar with our one status item: a frameless, always-on-top strip at the
-// top-right of the primary screen's available area that holds the item's view and never takes
-// focus.
+// top-right of the primary screen's available area that holds the item's view, never takes
+// focus, and reserves its place from maximised windows and other docks.
 class StatusBar : public QWidget {
     Q_OBJECT
 public:
@@ -37,6 +38,8 @@ protected:
 private:
     void watchPrimaryScreen();
     void anchor();
+    QRect unreservedArea() const;
+    void reserve(const QRect &geometry);
     int itemWidth() const;
     QPoint menuPosition(const QSize &menuSize) const;
 
@@ -44,4 +47,5 @@ private:
     QPointer<QScreen> m_screen;
     QMetaObject::Connection m_geometryWatch;
     QMetaObject::Connection m_availableGeometryWatch;
+    QRect m_reserved; // what the strip asked window managers to keep free, on the screen
 };
