@@ -21,6 +21,8 @@ public:
 
     // Every line of the menu that carries a security, judged at the clock's present time.
     void markLines(const QMenu &menu) const;
+    // Why the menu's line of the security was marked when last judged; empty when it was not.
+    static QString reason(const QMenu &menu, const Stock &stock);
 
 private:
     // What every line of one pass is judged by.

@@ -26,7 +26,8 @@ public:
     void showStock(const Stock &stock, const QString &alerts = QString());
     // A line under the security about the last refresh pass; empty for none.
     void setPassNotice(const QString &notice);
-    // When trading resumes, under the rest, from the next showStock on; empty for none.
+    // Why the quote is stale and when trading resumes, under the rest, from the next showStock
+    // on; empty for none.
     void setNote(const QString &note);
 
 signals:

@@ -199,8 +199,11 @@ void StatusViewController::loadItem() {
 }
 
 void StatusViewController::showInTray(const Stock &stock) {
-    m_trayIcon->setNote(m_marketHours ? m_marketHours->resumeNote(Clock::currentDateTime())
-                                      : QString());
+    QStringList notes{StaleQuoteMarker::reason(*m_stocksMenu, stock),
+                      m_marketHours ? m_marketHours->resumeNote(Clock::currentDateTime())
+                                    : QString()};
+    notes.removeAll(QString());
+    m_trayIcon->setNote(notes.join(u'\n'));
     m_trayIcon->showStock(stock, m_alerts->rulesText(stock));
 }
 

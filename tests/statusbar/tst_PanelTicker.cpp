@@ -102,9 +102,10 @@ private slots:
     void labelsFollowTheRotationAndHoldWhileTheMenuIsOpen() {
         PanelWatcher watcher;
         QVERIFY(watcher.start());
-        Ticker t({"1111", "2222"});
+        Ticker t({"1111", "2222", "3333"});
         QVERIFY(t.stock(0)->updateWithPage(quotePage("1111", "S&B", "1,500", "1,450")));
         QVERIFY(t.stock(1)->updateWithPage(quotePage("2222", "Example", "12,345", "12,400")));
+        t.controller->updateStockMenu(); // 3333, never read, is marked stale
         QTRY_COMPARE(watcher.registered.size(), 1);
         QVERIFY(!t.stripShown());
         PanelHost host(watcher.registered.at(0));
@@ -116,14 +117,19 @@ private slots:
         t.controller->loadItem();
         QVERIFY(menuEvent(host, 0, QStringLiteral("closed")));
         t.controller->loadItem();
+        const auto tip = [&host] {
+            return qdbus_cast<StatusNotifierToolTip>(
+                host.property(QStringLiteral("ToolTip")).value<QDBusArgument>());
+        };
+        QCOMPARE(tip().title, QStringLiteral("2222 Example"));
         t.controller->loadItem();
         const QString guide = QStringLiteral("2222 ▼12,345");
         const QList<QStringList> expected{
-            {"1111 ▲1,500", guide}, {"2222 ▼12,345", guide}, {"1111 ▲1,500", guide}};
+            {"1111 ▲1,500", guide}, {"2222 ▼12,345", guide}, {"3333 -", guide}};
         QTRY_COMPARE(host.labels, expected);
-        const auto tip = qdbus_cast<StatusNotifierToolTip>(
-            host.property(QStringLiteral("ToolTip")).value<QDBusArgument>());
-        QCOMPARE(tip.title, QStringLiteral("1111 S&B"));
+        QCOMPARE(tip().title, QStringLiteral("3333"));
+        QVERIFY2(tip().text.contains(QStringLiteral("まだ更新されていません")),
+                 qPrintable(tip().text));
     }
 
     void clickedLineOpensItsPage() {
