@@ -6,13 +6,43 @@
 # `idle CPU = X %` (the ticker over the second period), `peak RSS ratio = X`,
 # `anonymous memory ratio = X` (what the program alone adds, heap and thread arenas, after the
 # first pass; shared libraries count in the peak only) and `start ratio = X` (ticker ÷ label).
-# usage: bench/idle.sh [BUILD_DIR] [SECONDS]   (after building kabu-ticker, quotesim, minimal-label)
+# With --mode panel the ticker shows as a labelled item in MATE's panel (on a session bus of its
+# own) instead of the strip; the start is then the time until the item has its first label.
+# usage: bench/idle.sh [--mode strip|panel] [BUILD_DIR] [SECONDS]
+#        (after building kabu-ticker, quotesim, minimal-label)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # shellcheck source=bench/ticker-session.sh
 source bench/ticker-session.sh
 
+if [ "${1:-}" = --mode ]; then
+  export KABU_IDLE_MODE=$2 # kept when the script runs again in a loopback of its own
+  shift 2
+fi
+mode=${KABU_IDLE_MODE:-strip}
+case $mode in
+strip | panel) ;;
+*) echo "usage: $0 [--mode strip|panel] [BUILD_DIR] [SECONDS]" >&2 && exit 2 ;;
+esac
 bench_begin "$0" "$@"
+if [ "$mode" = panel ]; then
+  kabu_start_session_bus "$work"
+  kabu_start_panel "$work"
+  bench_pids+=("$KABU_PANEL_PID" "$KABU_BUS_PID")
+  printf 'KEY_DISPLAY_PLACE=panel\n' >>"$XDG_CONFIG_HOME/kabu-ticker/kabu-ticker.conf"
+fi
+
+# shown PID CLASS: whether the program shows itself: a visible window of the class, or in panel
+# mode the ticker's item with a label on the bus.
+shown() {
+  if [ "$2" = kabu-ticker ] && [ "$mode" = panel ]; then
+    gdbus call --session --dest "org.kde.StatusNotifierItem-$1-1" --object-path \
+      /StatusNotifierItem --method org.freedesktop.DBus.Properties.Get \
+      org.kde.StatusNotifierItem XAyatanaLabel >/dev/null 2>&1
+  else
+    xdotool search --onlyvisible --class "^$2\$" >/dev/null 2>&1
+  fi
+}
 
 # launch PROGRAM CLASS: starts it and prints "PID MILLISECONDS", the time until a window of the
 # class is on screen (polled, so a few milliseconds late at most).
@@ -22,7 +52,7 @@ launch() {
   "$1" >>"$work/$2.log" 2>&1 &
   pid=$!
   for _ in $(seq 2000); do
-    if xdotool search --onlyvisible --class "^$2\$" >/dev/null 2>&1; then
+    if shown "$pid" "$2"; then
       now=$(date +%s%N)
       echo "$pid" $(((now - start) / 1000000))
       return 0
@@ -84,7 +114,7 @@ for period in first second; do
   fi
 done
 
-printf '\nten securities against the simulator, Xvfb %s, load average %s\n' "$DISPLAY" \
+printf '\nten securities against the simulator, %s mode, Xvfb %s, load average %s\n' "$mode" "$DISPLAY" \
   "$(cut -d' ' -f1-3 /proc/loadavg)"
 row "" kabu-ticker minimal-label budget
 row "start to window on screen, median of 5 ms" "$ticker_start" "$label_start" "< 500"

@@ -159,6 +159,42 @@ kabu_quit_from_menu() {
   kabu_wait_stopped "$pid" "$limit" "$start"
 }
 
+# kabu_bus_has NAME: whether the name has an owner on the session bus.
+kabu_bus_has() {
+  timeout 5 gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+    --method org.freedesktop.DBus.NameHasOwner "$1" 2>/dev/null | grep -q true
+}
+
+# kabu_start_session_bus DIR: a session bus of its own, which starts services on demand as a
+# desktop session's does; sets DBUS_SESSION_BUS_ADDRESS and KABU_BUS_PID.
+kabu_start_session_bus() {
+  dbus-daemon --session --fork --print-address=3 --print-pid=4 3>"$1/bus.address" \
+    4>"$1/bus.pid" >"$1/bus.log" 2>&1 || { cat "$1/bus.log" >&2; return 1; }
+  DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$1/bus.address")
+  KABU_BUS_PID=$(head -n1 "$1/bus.pid")
+  export DBUS_SESSION_BUS_ADDRESS
+}
+
+# kabu_start_panel DIR: starts MATE's panel, whose notification area hosts status items and
+# draws their labels, with its settings in memory; waits for its StatusNotifierWatcher on the
+# session bus and sets KABU_PANEL_PID.
+kabu_start_panel() {
+  export GSETTINGS_BACKEND=memory
+  # The applets are started by the bus, which must hand them the display.
+  dbus-update-activation-environment DISPLAY GSETTINGS_BACKEND HOME XDG_CONFIG_HOME \
+    XDG_DATA_HOME XDG_CACHE_HOME XDG_RUNTIME_DIR >"$1/panel.log" 2>&1
+  mate-panel >>"$1/panel.log" 2>&1 &
+  KABU_PANEL_PID=$!
+  local _
+  for _ in $(seq 100); do
+    kabu_bus_has org.kde.StatusNotifierWatcher && return 0
+    sleep 0.1
+  done
+  echo "mate-panel's notification area did not come up:" >&2
+  cat "$1/panel.log" >&2
+  return 1
+}
+
 # kabu_stop PID...: ends the processes and waits a little for them.
 kabu_stop() {
   local pid

@@ -34,6 +34,9 @@ public:
     static inline const Setting<bool> KEY_PRICE_ARROWS{"KEY_PRICE_ARROWS", false};
     // Refresh only while the exchange trades (and once after each session).
     static inline const Setting<bool> KEY_MARKET_HOURS_ONLY{"KEY_MARKET_HOURS_ONLY", false};
+    // Where the ticker shows: "auto" (the panel where it draws labels), "panel" or "strip".
+    static inline const Setting<QString> KEY_DISPLAY_PLACE{"KEY_DISPLAY_PLACE",
+                                                           QStringLiteral("auto")};
 
     explicit UserDefaults(QString filePath);
     UserDefaults(const UserDefaults &) = delete;

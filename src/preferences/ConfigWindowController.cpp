@@ -14,6 +14,7 @@
 #include "CodeInputRule.h"
 #include "HoldingSheet.h"
 #include "ConfigStockTableController.h"
+#include "DisplayPlaceBox.h"
 #include "IntervalSetting.h"
 #include "LoadingSheetNotice.h"
 #include "LoginItemSwitch.h"
@@ -85,6 +86,10 @@ void ConfigWindowController::setHoldingBook(HoldingBook *holdingBook) {
 
 void ConfigWindowController::setMarketHours(MarketHours *marketHours) {
     m_marketHours = marketHours;
+}
+
+void ConfigWindowController::setDisplayPlace(DisplayPlaceSwitch *displayPlace) {
+    m_displayPlace = displayPlace;
 }
 
 void ConfigWindowController::loadWindow() {
@@ -175,6 +180,7 @@ void ConfigWindowController::awakeFromNib() {
     if (isEnableLoginItem())
         m_ui->launchButton->setChecked(true);
     MarketHoursSwitch::bind(m_ui->marketHoursSwitch, m_marketHours);
+    DisplayPlaceBox::bind(m_ui->displayPlaceBox, m_ui->displayPlaceTitle, m_displayPlace);
     m_ui->bundleName->setText(infoText("CFBundleName"));
     m_ui->bundleVersion->setText(infoText("CFBundleShortVersionString"));
     showAppearance();

@@ -16,6 +16,7 @@ class AlertBook;
 class HoldingBook;
 class AppearanceSetting;
 class ConfigStockTableController;
+class DisplayPlaceSwitch;
 class IntervalSetting;
 class MarketHours;
 class SourcePane;
@@ -44,6 +45,9 @@ public:
     void setMarketHours(MarketHours *marketHours);
     // Before the window is first shown; without a holding book the window offers no holdings.
     void setHoldingBook(HoldingBook *holdingBook);
+    // The switch the 表示場所 box shows and changes; none hides the box. Set before the window
+    // is built; it must outlive the controller.
+    void setDisplayPlace(DisplayPlaceSwitch *displayPlace);
 
     // Builds the window on the first call, then brings it to the front.
     void showWindow();
@@ -106,6 +110,7 @@ private:
     HoldingBook *m_holdingBook = nullptr;
     AppearanceSetting *m_appearanceSetting;
     MarketHours *m_marketHours = nullptr;
+    DisplayPlaceSwitch *m_displayPlace = nullptr;
     std::unique_ptr<Ui::ConfigWindowController> m_ui;
     std::unique_ptr<Ui::InputSheet> m_inputUi;
     std::unique_ptr<Ui::LoadingSheet> m_loadingUi;

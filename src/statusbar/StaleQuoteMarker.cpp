@@ -70,6 +70,15 @@ StaleQuoteMarker::Judgement StaleQuoteMarker::judgeNow() const {
     };
 }
 
+QString StaleQuoteMarker::reason(const QMenu &menu, const Stock &stock) {
+    for (const QAction *line : menu.actions()) {
+        // A line without a tooltip of its own reads its text as one, so the mark decides.
+        if (StockMenuLine::stock(*line).get() == &stock && !line->icon().isNull())
+            return line->toolTip();
+    }
+    return QString();
+}
+
 bool StaleQuoteMarker::isStale(const Stock &stock, const Judgement &judgement) {
     const QDateTime updated = stock.updated_at();
     const bool afterClose = judgement.closedSince.isValid() && updated >= judgement.closedSince;

@@ -26,6 +26,8 @@ public:
     // Tells whether a security's quote is stale, judged once, at the clock's present time, for
     // every security it is asked about.
     std::function<bool(const Stock &)> staleNow() const;
+    // Why the menu's line of the security was marked when last judged; empty when it was not.
+    static QString reason(const QMenu &menu, const Stock &stock);
 
 private:
     // What every line of one pass is judged by.

@@ -7,11 +7,8 @@
 
 #include "Stock.h"
 
-namespace {
-
-// The desktop's icon theme has the last word; the bundled pictures stand in where the program
-// is not installed.
-QIcon statusIcon() {
+// The desktop's icon theme has the last word.
+QIcon StatusTrayIcon::statusIcon() {
     QIcon bundled;
     QDirIterator pictures(QStringLiteral(":/status-icon"));
     while (pictures.hasNext())
@@ -19,16 +16,23 @@ QIcon statusIcon() {
     return QIcon::fromTheme(QStringLiteral(KABU_STATUS_ICON), bundled);
 }
 
-} // namespace
-
 StatusTrayIcon::StatusTrayIcon(QMenu *menu, const QString &title, QObject *parent)
     : QSystemTrayIcon(statusIcon(), parent)
     , m_menu(menu) {
-    setToolTip(title);
+    showTitle(title);
     connect(this, &QSystemTrayIcon::activated, this, &StatusTrayIcon::popUpMenu);
-    // Qt docks a shown icon once a tray appears, as when the panel starts after the programs of
-    // the session; only on X11 can it watch for that, so elsewhere the tray must be there now.
-    setVisible(QGuiApplication::platformName() == QLatin1String("xcb") || isSystemTrayAvailable());
+}
+
+// Qt docks a shown icon once a tray appears, as when the panel starts after the programs of the
+// session; only on X11 can it watch for that, so elsewhere the tray must be there now.
+void StatusTrayIcon::setShown(bool shown) {
+    setVisible(shown && (QGuiApplication::platformName() == QLatin1String("xcb") ||
+                         isSystemTrayAvailable()));
+}
+
+void StatusTrayIcon::showTitle(const QString &title) {
+    setToolTip(title);
+    emit tipShown(title);
 }
 
 void StatusTrayIcon::showStock(const Stock &stock, const QString &alerts) {
@@ -60,6 +64,7 @@ void StatusTrayIcon::showTip() {
             tip += u'\n' + line;
     }
     setToolTip(tip);
+    emit tipShown(tip);
 }
 
 void StatusTrayIcon::setNote(const QString &note) {

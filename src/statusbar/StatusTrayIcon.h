@@ -11,17 +11,30 @@ class Stock;
 class StatusTrayIcon : public QSystemTrayIcon {
     Q_OBJECT
 public:
-    // With the title as its tooltip until the ticker shows a security.
+    // With the title as its tooltip until the ticker shows a security; out of the tray until
+    // shown.
     StatusTrayIcon(QMenu *menu, const QString &title, QObject *parent = nullptr);
 
+    // The icon theme's status icon, or the bundled pictures where the program is not installed.
+    static QIcon statusIcon();
+
+    // In the tray, where there is one, or out of it.
+    void setShown(bool shown);
+    // The tooltip while the ticker shows no security.
+    void showTitle(const QString &title);
     // With the alert rules set for it, if any, on a line of their own.
     void showStock(const Stock &stock, const QString &alerts = QString());
     // A line under the security about the last refresh pass; empty for none.
     void setPassNotice(const QString &notice);
     // The holdings' summary under the security; empty for none.
     void setHoldings(const QString &summary);
-    // When trading resumes, under the rest, from the next showStock on; empty for none.
+    // Why the quote is stale and when trading resumes, under the rest, from the next showStock
+    // on; empty for none.
     void setNote(const QString &note);
+
+signals:
+    // Each new tooltip, for the panel's item, which carries the same.
+    void tipShown(const QString &tip);
 
 private:
     void popUpMenu(QSystemTrayIcon::ActivationReason reason);

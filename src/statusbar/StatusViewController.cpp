@@ -9,6 +9,7 @@
 #include "ConfigStockTableController.h"
 #include "Clock.h"
 #include "ConfigWindowController.h"
+#include "DisplayPlaceSwitch.h"
 #include "MarketHours.h"
 #include "StatusAlerts.h"
 #include "StatusHoldings.h"
@@ -19,6 +20,7 @@
 #include "Stock.h"
 #include "StockManager.h"
 #include "StripPresenter.h"
+#include "TickerSurfaces.h"
 #include "UserDefaults.h"
 
 namespace {
@@ -55,14 +57,11 @@ StatusViewController::StatusViewController(StockManager &stockManager, UserDefau
     , m_stocksMenu(std::make_unique<QMenu>(QStringLiteral("銘柄"))) {
     m_view->setDelegate(this);
     m_statusItem->setView(m_view);
-    m_statusItem->show();
     buildStatusMenu();
     m_trayIcon = std::make_unique<StatusTrayIcon>(m_statusMenu.get(), m_strip->title());
-    connect(&m_rotation, &TickerRotation::ticked, m_strip.get(), &StripPresenter::showListEmpty);
-    connect(&m_rotation, &TickerRotation::advanced, m_strip.get(), &StripPresenter::showStock);
     connect(&m_rotation, &TickerRotation::ticked, this, [this](bool listEmpty) {
         if (listEmpty)
-            m_trayIcon->setToolTip(m_strip->title());
+            m_trayIcon->showTitle(m_strip->title());
     });
     connect(&m_rotation, &TickerRotation::advanced, this,
             [this](const std::shared_ptr<Stock> &stock) { showInTray(*stock); });
@@ -71,8 +70,13 @@ StatusViewController::StatusViewController(StockManager &stockManager, UserDefau
     m_configWindowController =
         std::make_unique<ConfigWindowController>(m_stockManager, *this, this, &m_alerts->book());
     m_holdings = std::make_unique<StatusHoldings>(m_stockManager, defaults, m_staleQuoteMarker,
-                                                  m_colourScheme, m_trayIcon.get());
+                                                  m_strip->colourScheme(), m_trayIcon.get());
     m_configWindowController->setHoldingBook(&m_holdings->book());
+    m_displayPlace = std::make_unique<DisplayPlaceSwitch>(defaults);
+    m_configWindowController->setDisplayPlace(m_displayPlace.get());
+    m_surfaces = std::make_unique<TickerSurfaces>(
+        *m_displayPlace, TickerSurfaces::Parts{m_stockManager, m_rotation, *m_statusItem, *m_strip,
+                                               *m_trayIcon, *m_statusMenu});
 }
 
 StatusViewController::~StatusViewController() = default;
@@ -129,6 +133,10 @@ ConfigWindowController *StatusViewController::configWindowController() const {
 
 StatusTrayIcon *StatusViewController::trayIcon() const {
     return m_trayIcon.get();
+}
+
+DisplayPlaceSwitch *StatusViewController::displayPlace() const {
+    return m_displayPlace.get();
 }
 
 TickerRotation &StatusViewController::rotation() {
@@ -206,8 +214,11 @@ void StatusViewController::loadItem() {
 }
 
 void StatusViewController::showInTray(const Stock &stock) {
-    m_trayIcon->setNote(m_marketHours ? m_marketHours->resumeNote(Clock::currentDateTime())
-                                      : QString());
+    QStringList notes{StaleQuoteMarker::reason(*m_stocksMenu, stock),
+                      m_marketHours ? m_marketHours->resumeNote(Clock::currentDateTime())
+                                    : QString()};
+    notes.removeAll(QString());
+    m_trayIcon->setNote(notes.join(u'\n'));
     m_trayIcon->showStock(stock, m_alerts->rulesText(stock));
 }
 

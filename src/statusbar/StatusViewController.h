@@ -25,6 +25,8 @@ class StatusView;
 class Stock;
 class StockManager;
 class StripPresenter;
+class DisplayPlaceSwitch;
+class TickerSurfaces;
 class UserDefaults;
 
 // The program's status item: wires the ticker's rotation to the strip and the tray, and holds
@@ -58,6 +60,8 @@ public:
     ConfigWindowController *configWindowController() const;
     StatusTrayIcon *trayIcon() const;
     TickerRotation &rotation();
+    // Where the ticker shows; the preferences change it.
+    DisplayPlaceSwitch *displayPlace() const;
     // The market-hours switch the stale marks, the tray tooltip and the preferences follow;
     // none means always refreshing. It must outlive the controller.
     void setMarketHours(MarketHours *marketHours);
@@ -99,5 +103,8 @@ private:
     std::unique_ptr<StatusHoldings> m_holdings; // so are its holdings
     std::unique_ptr<ConfigWindowController> m_configWindowController;
     StaleQuoteMarker m_staleQuoteMarker{*this};
+    std::unique_ptr<DisplayPlaceSwitch> m_displayPlace;
+    // Last, so that the panel's item leaves the bus before the menu it exports goes.
+    std::unique_ptr<TickerSurfaces> m_surfaces;
     const MarketHours *m_marketHours = nullptr;
 };

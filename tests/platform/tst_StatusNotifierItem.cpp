@@ -1,67 +1,11 @@
 #include <QtDBus>
 #include <QtTest>
 
-#include "BusPeer.h"
+#include "PanelStub.h"
 #include "StatusNotifierDBusTypes.h"
 #include "StatusNotifierItem.h"
 
 namespace {
-
-const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
-const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
-const QString kItemPath = QStringLiteral("/StatusNotifierItem");
-const QString kItemInterface = QStringLiteral("org.kde.StatusNotifierItem");
-
-// The panel's watcher, on a connection of its own: notes each item that registers, and can leave
-// the bus and come back as a restarted panel does.
-class Watcher : public QObject {
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
-public:
-    Watcher() { m_peer.bus().registerObject(kWatcherPath, this, QDBusConnection::ExportAllSlots); }
-    ~Watcher() override { m_peer.bus().unregisterObject(kWatcherPath); }
-    bool start() { return m_peer.bus().registerService(kWatcherService); }
-    bool stop() { return m_peer.bus().unregisterService(kWatcherService); }
-
-    QStringList registered;
-
-public slots:
-    void RegisterStatusNotifierItem(const QString &service) { registered.append(service); }
-
-private:
-    BusPeer m_peer{"watcher"};
-};
-
-// The panel's side of the item: reads its properties and hears its signals through the bus.
-class Host : public QObject {
-    Q_OBJECT
-public:
-    explicit Host(const QString &service)
-        : m_peer("host")
-        , m_service(service) {
-        m_peer.bus().connect(service, kItemPath, kItemInterface, QStringLiteral("XAyatanaNewLabel"),
-                             this, SLOT(newLabel(QString, QString)));
-    }
-
-    QDBusMessage call(const QString &method, const QVariantList &args) {
-        return m_peer.call(m_service, kItemPath, kItemInterface, method, args);
-    }
-    QVariant property(const QString &name) {
-        const QDBusMessage reply =
-            m_peer.call(m_service, kItemPath, QStringLiteral("org.freedesktop.DBus.Properties"),
-                        QStringLiteral("Get"), {kItemInterface, name});
-        return reply.arguments().value(0).value<QDBusVariant>().variant();
-    }
-
-    QList<QStringList> labels;
-
-public slots:
-    void newLabel(const QString &label, const QString &guide) { labels.append({label, guide}); }
-
-private:
-    BusPeer m_peer;
-    QString m_service;
-};
 
 template <typename T> T fromBus(const QVariant &value) {
     return qdbus_cast<T>(value.value<QDBusArgument>());
@@ -79,7 +23,7 @@ private slots:
     }
 
     void registersAgainWhenTheWatcherReturns() {
-        Watcher watcher;
+        PanelWatcher watcher;
         StatusNotifierItem item(QStringLiteral("kabu-ticker"));
         QSignalSpy changes(&item, &StatusNotifierItem::registeredChanged);
         QVERIFY(watcher.start());
@@ -113,7 +57,7 @@ private slots:
         item.setLabel(QStringLiteral("7203 ¥3,010 ▲"), QStringLiteral("9984 ¥10,000 ▲"));
         item.setStatus(StatusNotifierItem::Status::Passive);
         item.setMenuPath(QStringLiteral("/MenuBar"));
-        Host host(item.serviceName());
+        PanelHost host(item.serviceName());
         QCOMPARE(host.property(name), expected);
     }
 
@@ -127,7 +71,7 @@ private slots:
                          {},
                          QStringLiteral("トヨタ自動車"),
                          QStringLiteral("株価が古い")});
-        Host host(item.serviceName());
+        PanelHost host(item.serviceName());
 
         const auto icons = fromBus<StatusNotifierPixmaps>(host.property("IconPixmap"));
         QCOMPARE(icons.size(), 1);
@@ -140,7 +84,7 @@ private slots:
 
     void newLabelOncePerChange() {
         StatusNotifierItem item(QStringLiteral("kabu-ticker"));
-        Host host(item.serviceName());
+        PanelHost host(item.serviceName());
         const QString guide = QStringLiteral("9984 ¥10,000 ▲");
         for (const char *label : {"7203 ¥3,010 ▲", "7203 ¥3,010 ▲", "6758 ¥2,980 ▼"})
             item.setLabel(QString::fromUtf8(label), guide);
@@ -167,7 +111,7 @@ private slots:
         QFETCH(QByteArray, signal);
         StatusNotifierItem item(QStringLiteral("kabu-ticker"));
         QSignalSpy requests(&item, signal.constData());
-        Host host(item.serviceName());
+        PanelHost host(item.serviceName());
         const QDBusMessage reply = host.call(method, {640, 12});
         QCOMPARE(reply.type(), QDBusMessage::ReplyMessage);
         QCOMPARE(requests.size(), 1);

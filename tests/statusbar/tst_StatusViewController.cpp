@@ -17,6 +17,7 @@
 #include "ColourScheme.h"
 #include "ConfigWindowController.h"
 #include "MarketHours.h"
+#include "QuotePage.h"
 #include "StatusBar.h"
 #include "StatusTrayIcon.h"
 #include "StatusView.h"
@@ -32,20 +33,6 @@ const QString kBaseURL = QStringLiteral("http://quotes.test");
 const QString kFileName = QStringLiteral("kabu-ticker.conf");
 const QColor kUp = QColor::fromRgbF(0.0f, 0.45f, 0.0f);
 const QColor kDown = QColor::fromRgbF(0.77f, 0.1f, 0.1f);
-
-// A quote page as the site serves it: price in the second cell, previous close and volume
-// in the first and fifth figures.
-QByteArray quotePage(const QString &code, const QString &name, const QString &price,
-                     const QString &prevClose, const QString &volume = QStringLiteral("1,000")) {
-    QString figures;
-    for (const QString &figure : {prevClose, QString("0"), QString("0"), QString("0"), volume})
-        figures += QStringLiteral("<div><dl><dd><strong>%1</strong></dd></dl></div>").arg(figure);
-    return QStringLiteral("<html><head><title>%1\u3010%2\u3011detail</title></head><body>"
-                          "<table class=\"stocksTable\"><tr><td>%2</td><td>%3</td></tr></table>"
-                          "<div class=\"innerDate\">%4</div></body></html>")
-        .arg(name, code, price, figures)
-        .toUtf8();
-}
 
 // QSettings caches the files it has read, so the file is read through a copy.
 double intervalOnDisk(const QString &file) {
@@ -575,7 +562,7 @@ private slots:
     }
 
     // With the market-hours switch on and the market shut, a line read after the last close
-    // is as fresh as it gets, and the tray says when trading resumes.
+    // is as fresh as it gets, and the tray says when trading resumes and why a quote is stale.
     void marketHoursKeepClosingPricesFresh_data() {
         QTest::addColumn<bool>("enabled");
         QTest::addColumn<QTime>("updated"); // on Friday 2026-12-11, Japan time
@@ -600,9 +587,12 @@ private slots:
         QVERIFY(t.stock(0)->updateWithPage(quotePage("1111", "Closing", "1,500", "1,450")));
         Clock::setFixed(QDateTime(QDate(2026, 12, 12), QTime(10, 0), japan));
         t.controller->updateStockMenu();
-        QCOMPARE(!t.controller->stocksMenu()->actions()[0]->icon().isNull(), marked);
+        const QAction *line = t.controller->stocksMenu()->actions()[0];
+        QCOMPARE(!line->icon().isNull(), marked);
         t.tick(1);
-        QCOMPARE(t.controller->trayIcon()->toolTip(), "1111 Closing\n¥1,500 (+50)" + note);
+        // A marked line's reason comes along, before the note.
+        const QString stale = marked ? u'\n' + line->toolTip() : QString();
+        QCOMPARE(t.controller->trayIcon()->toolTip(), "1111 Closing\n¥1,500 (+50)" + stale + note);
         t.controller.reset(); // before the switch it reads
     }
 
