@@ -5,13 +5,12 @@
 #include <QJsonObject>
 #include <QJsonValue>
 
+#include "SecurityCode.h"
 #include "XPathQuery.h"
 
 namespace {
 
 const QString kCodeField = QStringLiteral("{code}");
-// Stands in for a code where an address is checked without one.
-const QString kSampleCode = QStringLiteral("0000");
 
 bool isQueryCharacter(char16_t c) {
     if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9'))
@@ -135,7 +134,9 @@ QuoteSource::Loaded QuoteSource::fromFile(const QString &path) {
 QString QuoteSource::problem(const QuoteSource &source) {
     if (!source.m_address.contains(kCodeField))
         return QStringLiteral("アドレスに {code} がありません");
-    const QUrl sample = source.pageURL(kSampleCode);
+    // A code with letters stands in: an address that holds for digits alone, such as one with
+    // the code as its port, would fail for 130A.
+    const QUrl sample = source.pageURL(SecurityCode::sample());
     if (sample.isEmpty() || sample.host().isEmpty())
         return QStringLiteral("アドレスが正しくありません");
     if (sample.scheme() != QLatin1String("http") && sample.scheme() != QLatin1String("https"))
@@ -158,7 +159,7 @@ QUrl QuoteSource::pageURL(const QString &code) const {
 }
 
 QString QuoteSource::site() const {
-    return pageURL(kSampleCode)
+    return pageURL(SecurityCode::sample())
         .adjusted(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery |
                   QUrl::RemoveFragment)
         .toString();
