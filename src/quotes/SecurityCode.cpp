@@ -36,3 +36,7 @@ QString SecurityCode::fromInput(QStringView text) {
 QStringView SecurityCode::charactersAt(qsizetype position) {
     return kAllowed.at(position);
 }
+
+QStringList SecurityCode::samples() {
+    return {QStringLiteral("1000"), QStringLiteral("8A9A"), QStringLiteral("9Y9Y")};
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 // What a security code of the exchange is: four characters, a digit 1-9, a digit or one of the
@@ -16,6 +17,7 @@ public:
     static QString fromInput(QStringView text);
     // The characters that may stand at a position from 0 to kLength - 1.
     static QStringView charactersAt(qsizetype position);
-    // A code with letters, for checking that an address takes every kind of code.
-    static QString sample() { return QStringLiteral("8A9A"); }
+    // Codes that between them hold digits, hex-like letters and others in each place, for
+    // checking that an address takes every kind of code.
+    static QStringList samples();
 };

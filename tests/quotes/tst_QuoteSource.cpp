@@ -52,6 +52,8 @@ private slots:
         QTest::newRow("code as the port")
             << changed("quotes.example/q/{code}", "quotes.example:{code}/q")
             << QStringLiteral("アドレスが正しくありません");
+        QTest::newRow("escape sign before the code")
+            << changed("/q/{code}", "/q%{code}") << QStringLiteral("アドレスが正しくありません");
         QTest::newRow("query that does not compile")
             << changed("//td", "//td[") << QStringLiteral("XPath として読めない検索式です: //td[");
         QTest::newRow("index out of range") << changed("\"priceIndex\": 1", "\"priceIndex\": 1000")
