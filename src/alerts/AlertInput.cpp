@@ -4,17 +4,9 @@
 
 #include <QLocale>
 
-namespace {
+#include "TypedNumber.h"
 
-// Full-width forms become ASCII, the typographic minus a hyphen-minus, and the unit marks go.
-QString plainNumber(const QString &text, QStringView units) {
-    QString plain = text.normalized(QString::NormalizationForm_KC).trimmed();
-    plain.replace(u'\u2212', u'-');
-    plain.remove(u',');
-    for (const QChar unit : units)
-        plain.remove(unit);
-    return plain.trimmed();
-}
+namespace {
 
 AlertInput::Result refused(const QString &why) {
     return {std::nullopt, why};
@@ -22,7 +14,7 @@ AlertInput::Result refused(const QString &why) {
 
 AlertInput::Result checked(const QString &text, QStringView units, double highest,
                            const QString &tooHigh) {
-    const QString plain = plainNumber(text, units);
+    const QString plain = TypedNumber::plain(text, units);
     if (plain.isEmpty())
         return {};
     bool ok = false;

@@ -24,6 +24,9 @@ public:
     // One entry of alert rules per security, "CODE;above=3000;below=2500;change=3"; none by
     // default.
     static inline const Setting<QStringList> KEY_ALERTS{"KEY_ALERTS", {}};
+    // One holding per security, "CODE;shares=100;cost=2450.5" (cost per share in yen); none by
+    // default.
+    static inline const Setting<QStringList> KEY_HOLDINGS{"KEY_HOLDINGS", {}};
     // The colours of rising and falling prices: "standard", "japanese" or "accessible".
     static inline const Setting<QString> KEY_COLOUR_SCHEME{"KEY_COLOUR_SCHEME",
                                                            QStringLiteral("standard")};

@@ -6,6 +6,7 @@
 
 #include "AlertBook.h"
 #include "AlertInput.h"
+#include "SelectedCode.h"
 #include "ui_AlertSheet.h"
 
 namespace {
@@ -37,7 +38,7 @@ AlertSheet::AlertSheet(AlertBook &book, QTableView *tableView, QAbstractButton *
 AlertSheet::~AlertSheet() = default;
 
 void AlertSheet::openForSelection() {
-    m_code = selectedCode();
+    m_code = selectedCode(m_tableView);
     if (m_code.isEmpty())
         return;
     m_ui->securityLabel->setText(QStringLiteral("%1 のアラート").arg(m_code));
@@ -67,16 +68,9 @@ void AlertSheet::accept() {
     QDialog::accept();
 }
 
-QString AlertSheet::selectedCode() const {
-    if (!m_tableView || !m_tableView->selectionModel())
-        return QString();
-    const QModelIndexList rows = m_tableView->selectionModel()->selectedRows(0);
-    return rows.isEmpty() ? QString() : rows.first().data().toString();
-}
-
 void AlertSheet::followSelection() {
     if (m_openButton)
-        m_openButton->setEnabled(!selectedCode().isEmpty());
+        m_openButton->setEnabled(!selectedCode(m_tableView).isEmpty());
 }
 
 void AlertSheet::showRules(const AlertRules &rules) {

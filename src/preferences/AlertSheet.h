@@ -30,7 +30,6 @@ public:
     void accept() override;
 
 private:
-    QString selectedCode() const;
     void followSelection();
     void showRules(const AlertRules &rules);
     void refuse(QLineEdit *field, const QString &why);

@@ -12,6 +12,7 @@
 #include "AppearanceSetting.h"
 #include "BundleInfo.h"
 #include "CodeInputRule.h"
+#include "HoldingSheet.h"
 #include "ConfigStockTableController.h"
 #include "IntervalSetting.h"
 #include "LoginItemSwitch.h"
@@ -77,6 +78,10 @@ void ConfigWindowController::showWindow() {
     m_window->activateWindow();
 }
 
+void ConfigWindowController::setHoldingBook(HoldingBook *holdingBook) {
+    m_holdingBook = holdingBook;
+}
+
 void ConfigWindowController::setMarketHours(MarketHours *marketHours) {
     m_marketHours = marketHours;
 }
@@ -102,6 +107,10 @@ void ConfigWindowController::loadWindow() {
         new AlertSheet(*m_alertBook, m_ui->tableView, m_ui->alertButton, m_window.get());
     else
         m_ui->alertButton->hide();
+    if (m_holdingBook)
+        new HoldingSheet(*m_holdingBook, m_ui->tableView, m_ui->holdingButton, m_window.get());
+    else
+        m_ui->holdingButton->hide();
     loadSheets();
     connectActions();
     awakeFromNib();

@@ -13,6 +13,7 @@ class QMainWindow;
 class QPropertyAnimation;
 class QWidget;
 class AlertBook;
+class HoldingBook;
 class AppearanceSetting;
 class ConfigStockTableController;
 class IntervalSetting;
@@ -41,6 +42,8 @@ public:
     // The switch the market-hours check box shows and changes; none hides the box. Set before
     // the window is built; it must outlive the controller.
     void setMarketHours(MarketHours *marketHours);
+    // Before the window is first shown; without a holding book the window offers no holdings.
+    void setHoldingBook(HoldingBook *holdingBook);
 
     // Builds the window on the first call, then brings it to the front.
     void showWindow();
@@ -100,6 +103,7 @@ private:
     StockManager &m_stockManager;
     IntervalSetting &m_intervalSetting;
     AlertBook *const m_alertBook;
+    HoldingBook *m_holdingBook = nullptr;
     AppearanceSetting *m_appearanceSetting;
     MarketHours *m_marketHours = nullptr;
     std::unique_ptr<Ui::ConfigWindowController> m_ui;

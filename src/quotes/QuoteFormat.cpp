@@ -22,9 +22,11 @@ namespace {
 // on the machine shows within this time, a changed TZ variable at once.
 constexpr std::chrono::minutes kZoneLifetime{1};
 
-// UTS #35 patterns: digits grouped in threes, the sign as a literal prefix where there is one.
-enum Pattern { kGrouped, kPlus, kMinus, kPatternCount };
-constexpr std::array<const char16_t *, kPatternCount> kPatterns{u",###", u"+,###", u"-,###"};
+// UTS #35 patterns: digits grouped in threes, the sign as a literal prefix where there is one;
+// the tenths patterns keep one decimal place.
+enum Pattern { kGrouped, kPlus, kMinus, kTenths, kPlusTenths, kMinusTenths, kPatternCount };
+constexpr std::array<const char16_t *, kPatternCount> kPatterns{u",###",   u"+,###",   u"-,###",
+                                                                u",##0.0", u"+,##0.0", u"-,##0.0"};
 
 QString fromUnicode(const icu::UnicodeString &text) {
     return QString(reinterpret_cast<const QChar *>(text.getBuffer()), text.length());
@@ -149,6 +151,17 @@ QString grouped(int64_t value, Pattern pattern) {
     return fromUnicode(out);
 }
 
+// The number's own digits, however many: ICU reads the text as an exact decimal.
+QString groupedDecimal(const QByteArray &magnitude, Pattern pattern) {
+    const icu::DecimalFormat *format = Formatters::forThisThread().number(pattern);
+    UErrorCode status = U_ZERO_ERROR;
+    icu::UnicodeString out;
+    if (format)
+        format->format(icu::StringPiece(magnitude.constData(), int32_t(magnitude.size())), out,
+                       nullptr, status);
+    return format && U_SUCCESS(status) ? fromUnicode(out) : QString::fromLatin1(magnitude);
+}
+
 } // namespace
 
 namespace QuoteFormat {
@@ -164,6 +177,14 @@ QString change(int64_t quote, int64_t prevClose) {
 
 QString volume(int64_t volume) {
     return grouped(volume, kGrouped);
+}
+
+QString decimal(const QByteArray &number, bool withSign) {
+    const bool negative = number.startsWith('-');
+    const QByteArray magnitude = negative ? number.mid(1) : number;
+    const int tenths = magnitude.contains('.') ? kTenths - kGrouped : 0;
+    const Pattern sign = negative ? kMinus : withSign ? kPlus : kGrouped;
+    return groupedDecimal(magnitude, Pattern(sign + tenths));
 }
 
 QString time(const QDateTime &when) {

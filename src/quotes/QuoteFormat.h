@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include <QByteArray>
 #include <QDateTime>
 #include <QString>
 
@@ -14,6 +15,9 @@ QString price(int64_t quote);
 // The difference from the previous close, always with its sign.
 QString change(int64_t quote, int64_t prevClose);
 QString volume(int64_t volume);
+// An exact decimal of any size written plainly, "-1234567" or "4.1" (one decimal place at most),
+// grouped in threes; a plus sign before zero and above when withSign.
+QString decimal(const QByteArray &number, bool withSign);
 // Hours and minutes in the host's zone; a null QString for an invalid time.
 QString time(const QDateTime &when);
 

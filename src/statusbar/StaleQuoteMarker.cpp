@@ -46,29 +46,42 @@ void StaleQuoteMarker::setMarketHours(const MarketHours *marketHours) {
 }
 
 void StaleQuoteMarker::markLines(const QMenu &menu) const {
+    const Judgement judgement = judgeNow();
+    const QIcon icon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    for (QAction *line : menu.actions()) {
+        if (const auto stock = StockMenuLine::stock(*line))
+            mark(*line, *stock, judgement, icon);
+    }
+}
+
+bool StaleQuoteMarker::isStale(const Stock &stock) const {
+    return isStale(stock, judgeNow());
+}
+
+StaleQuoteMarker::Judgement StaleQuoteMarker::judgeNow() const {
     const QDateTime now = Clock::currentDateTime();
     // Whole milliseconds: a quote is stale when more of them than the limit have passed.
     const double limit = std::floor(
         std::min(kStalePeriods * m_interval.intervalSecond() * 60e3, kLongestLimitMSecs));
-    const Judgement judgement{
+    return {
         .now = now,
         .oldestFresh = now.addMSecs(-static_cast<qint64>(limit)),
         .closedSince = m_marketHours ? m_marketHours->closedSince(now) : QDateTime(),
-        .icon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning),
     };
-    for (QAction *line : menu.actions()) {
-        if (const auto stock = StockMenuLine::stock(*line))
-            mark(*line, *stock, judgement);
-    }
 }
 
-void StaleQuoteMarker::mark(QAction &line, const Stock &stock, const Judgement &judgement) {
+bool StaleQuoteMarker::isStale(const Stock &stock, const Judgement &judgement) {
     const QDateTime updated = stock.updated_at();
     const bool afterClose = judgement.closedSince.isValid() && updated >= judgement.closedSince;
     // Two times of the same zone compare without a conversion, unlike msecsTo.
-    const bool stale = !updated.isValid() || (!afterClose && updated < judgement.oldestFresh);
+    return !updated.isValid() || (!afterClose && updated < judgement.oldestFresh);
+}
+
+void StaleQuoteMarker::mark(QAction &line, const Stock &stock, const Judgement &judgement,
+                            const QIcon &icon) {
+    const bool stale = isStale(stock, judgement);
     // Setting an icon redraws the line even when it is the same one.
     if (line.icon().isNull() == stale)
-        line.setIcon(stale ? judgement.icon : QIcon());
-    line.setToolTip(stale ? staleText(stock, updated, judgement.now) : QString());
+        line.setIcon(stale ? icon : QIcon());
+    line.setToolTip(stale ? staleText(stock, stock.updated_at(), judgement.now) : QString());
 }

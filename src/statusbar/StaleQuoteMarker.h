@@ -21,6 +21,8 @@ public:
 
     // Every line of the menu that carries a security, judged at the clock's present time.
     void markLines(const QMenu &menu) const;
+    // Whether the security's quote is stale at the clock's present time.
+    bool isStale(const Stock &stock) const;
 
 private:
     // What every line of one pass is judged by.
@@ -28,9 +30,11 @@ private:
         QDateTime now;
         QDateTime oldestFresh; // a quote from before this is stale
         QDateTime closedSince; // a quote read after this is fresh; invalid when trading
-        QIcon icon;
     };
-    static void mark(QAction &line, const Stock &stock, const Judgement &judgement);
+    Judgement judgeNow() const;
+    static bool isStale(const Stock &stock, const Judgement &judgement);
+    static void mark(QAction &line, const Stock &stock, const Judgement &judgement,
+                     const QIcon &icon);
 
     const IntervalSetting &m_interval;
     const MarketHours *m_marketHours = nullptr;

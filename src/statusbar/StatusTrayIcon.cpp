@@ -47,9 +47,15 @@ void StatusTrayIcon::setPassNotice(const QString &notice) {
         showTip();
 }
 
+void StatusTrayIcon::setHoldings(const QString &summary) {
+    m_holdings = summary;
+    if (!m_stockTip.isEmpty())
+        showTip();
+}
+
 void StatusTrayIcon::showTip() {
     QString tip = m_stockTip;
-    for (const QString &line : {m_passNotice, m_note}) {
+    for (const QString &line : {m_holdings, m_passNotice, m_note}) {
         if (!line.isEmpty())
             tip += u'\n' + line;
     }

@@ -18,6 +18,8 @@ public:
     void showStock(const Stock &stock, const QString &alerts = QString());
     // A line under the security about the last refresh pass; empty for none.
     void setPassNotice(const QString &notice);
+    // The holdings' summary under the security; empty for none.
+    void setHoldings(const QString &summary);
     // When trading resumes, under the rest, from the next showStock on; empty for none.
     void setNote(const QString &note);
 
@@ -28,6 +30,7 @@ private:
 
     QPointer<QMenu> m_menu;
     QString m_stockTip;
+    QString m_holdings;
     QString m_passNotice;
     QString m_note;
 };

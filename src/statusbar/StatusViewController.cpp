@@ -19,6 +19,7 @@
 #include "PriceDirection.h"
 #include "SecurityCode.h"
 #include "StatusAlerts.h"
+#include "StatusHoldings.h"
 #include "StatusBar.h"
 #include "StatusTrayIcon.h"
 #include "StatusView.h"
@@ -114,6 +115,9 @@ StatusViewController::StatusViewController(StockManager &stockManager, UserDefau
     // The window itself is built on the first showWindow.
     m_configWindowController =
         std::make_unique<ConfigWindowController>(m_stockManager, *this, this, &m_alerts->book());
+    m_holdings = std::make_unique<StatusHoldings>(m_stockManager, defaults, m_staleQuoteMarker,
+                                                  m_colourScheme, m_trayIcon.get());
+    m_configWindowController->setHoldingBook(&m_holdings->book());
 }
 
 StatusViewController::~StatusViewController() = default;
@@ -236,6 +240,7 @@ void StatusViewController::buildStatusMenu() {
 // thousand actions costs more than all the texts in them.
 void StatusViewController::updateStockMenu() {
     const QList<std::shared_ptr<Stock>> stocks = m_stockManager.stocks();
+    m_holdings->takeSummary(*m_stocksMenu);
     QList<QAction *> lines = m_stocksMenu->actions();
     while (lines.size() > stocks.size())
         delete lines.takeLast();
@@ -367,6 +372,7 @@ void StatusViewController::nameView() {
 void StatusViewController::markLines() {
     m_staleQuoteMarker.markLines(*m_stocksMenu);
     m_alerts->markLines(*m_stocksMenu);
+    m_holdings->markLines(*m_stocksMenu);
 }
 
 void StatusViewController::colourPrice(QLabel *quote) const {

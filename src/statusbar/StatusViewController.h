@@ -19,6 +19,7 @@ class QLabel;
 class QMenu;
 class QMouseEvent;
 class StatusAlerts;
+class StatusHoldings;
 class ConfigWindowController;
 class MarketHours;
 class StatusBar;
@@ -109,6 +110,7 @@ private:
     std::unique_ptr<StatusTrayIcon> m_trayIcon;
     QAction *m_passNotice = nullptr;        // owned by m_statusMenu; in it when a whole pass failed
     std::unique_ptr<StatusAlerts> m_alerts; // its rules are read by the preferences window
+    std::unique_ptr<StatusHoldings> m_holdings; // so are its holdings
     std::unique_ptr<ConfigWindowController> m_configWindowController;
     StaleQuoteMarker m_staleQuoteMarker{*this};
     const MarketHours *m_marketHours = nullptr;

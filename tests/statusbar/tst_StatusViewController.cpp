@@ -83,8 +83,9 @@ bool isBetween(const QImage &middle, const QImage &before, const QImage &after) 
 
 // A controller over a throw-away settings file whose watch list holds the given codes.
 struct Ticker {
-    explicit Ticker(const QStringList &codes) {
+    explicit Ticker(const QStringList &codes, const QStringList &holdings = {}) {
         defaults.setValue(UserDefaults::KEY_CODES, codes);
+        defaults.setValue(UserDefaults::KEY_HOLDINGS, holdings);
         manager = std::make_unique<StockManager>(defaults, kBaseURL);
         controller = std::make_unique<StatusViewController>(*manager, defaults);
     }
@@ -346,6 +347,44 @@ private slots:
             QCOMPARE(lines[i]->data().value<std::shared_ptr<Stock>>(), t.stock(i));
         }
         QVERIFY(QRegularExpression("^\\d\\d:\\d\\d$").match(expected[0].right(5)).hasMatch());
+    }
+
+    // Held lines add their profit, the menu opens with the sum of the usable ones, and lines
+    // not held, and the menu once nothing is held, read exactly as without holdings.
+    void holdingsSummaryOpensTheStocksMenu() {
+        Ticker t({"1111", "2222", "3333"}, {"1111;shares=100;cost=1400.5", "3333;shares=1;cost=1"});
+        QVERIFY(t.stock(0)->updateWithPage(quotePage("1111", "Held", "1,500", "1,450")));
+        QVERIFY(t.stock(1)->updateWithPage(quotePage("2222", "Free", "900", "910")));
+        t.controller->updateStockMenu();
+        const QList<QAction *> held = t.controller->stocksMenu()->actions().mid(2);
+        const QStringList plainTexts{
+            "[1111] Held / ¥1,500 (+50) / 1,000 / " + t.stock(0)->updatedAtToFormat(),
+            "[2222] Free / ¥900 (-10) / 1,000 / " + t.stock(1)->updatedAtToFormat(),
+            "[3333] 未取得 / ¥- (+0) / 0 / --:--"};
+        t.controller->updateStockMenu();
+        t.controller->stocksMenu()->popup(QPoint());
+        t.controller->stocksMenu()->hide();
+        t.tick(1);
+        const QList<QAction *> lines = t.controller->stocksMenu()->actions();
+        const QString summary = QStringLiteral(
+            "評価額 150,000円 / 評価損益 +9,950円 (+7.1%) / 前日比 +5,000円 (一部未取得)");
+        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines[0]->text(), summary);
+        QVERIFY(!lines[0]->icon().isNull() && lines[1]->isSeparator());
+        QCOMPARE(lines.mid(2), held); // the summary is not taken for a line when rebuilt
+        QCOMPARE(lines[2]->iconText(), plainTexts[0] + " / 評価損益 +9,950円 (+7.1%)");
+        QCOMPARE(lines[3]->iconText(), plainTexts[1]);
+        QCOMPARE(lines[4]->iconText(), plainTexts[2] + " / 評価損益 未取得");
+        QVERIFY(t.controller->trayIcon()->toolTip().contains(summary));
+
+        t.manager->removeStock("3333");
+        t.manager->removeStock("1111");
+        t.controller->updateStockMenu();
+        QCOMPARE(t.defaults.value(UserDefaults::KEY_HOLDINGS), QStringList());
+        const QList<QAction *> left = t.controller->stocksMenu()->actions();
+        QCOMPARE(left.size(), 1);
+        QCOMPARE(left[0]->iconText(), plainTexts[1]);
+        QCOMPARE(left[0]->data().value<std::shared_ptr<Stock>>(), t.stock(0));
     }
 
     void chosenLineOpensItsOwnStockAfterReorder() {
