@@ -119,13 +119,7 @@ bottom=$((my + mh > ky + three_lines ? my + mh : ky + three_lines))
 kabu_screenshot "$shots/preferences-added-menu.png" \
   "$((KABU_SCREEN_WIDTH - kx + 10))x$((bottom + 10))+$((kx - 10))+0"
 kabu_click $((kx + 40)) $((ky + margin / 2 + 2 * line + line / 2)) # the third line
-for _ in $(seq 50); do
-  [ -s "$E2E_DIR/browser.log" ] && break
-  sleep 0.1
-done
-grep -qx "$base/stocks/detail/?code=$added" "$E2E_DIR/browser.log" ||
-  e2e_fail "the third line opened '$(cat "$E2E_DIR/browser.log" 2>/dev/null)', not $added's page"
-echo "the third line opened $(cat "$E2E_DIR/browser.log")"
+e2e_expect_opened "$base/stocks/detail/?code=$added" "the third line"
 
 menu=$(kabu_open_menu "$strip") || e2e_fail "the status menu did not open for 終了"
 # shellcheck disable=SC2046

@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "AlertKeyFuzzCase.h"
+#include "HoldingKeyFuzzCase.h"
 #include "MarketDaysFuzzCase.h"
 #include "QuietDiagnostics.h"
 #include "ScrapeFuzzCase.h"
@@ -23,6 +24,7 @@ const QMap<QString, QString (*)(const QByteArray &)> kTargets{
     {QStringLiteral("source"), checked<SourceFuzzCase>},
     {QStringLiteral("marketdays"), checked<MarketDaysFuzzCase>},
     {QStringLiteral("alerts"), checked<AlertKeyFuzzCase>},
+    {QStringLiteral("holdings"), checked<HoldingKeyFuzzCase>},
 };
 
 QDir inputsOf(const QString &origin, const QString &target) {
