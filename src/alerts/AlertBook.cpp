@@ -23,7 +23,8 @@ bool readField(const QString &field, AlertRules &rules) {
     if (!isChange && key != kAbove && key != kBelow)
         return false;
     const AlertInput::Result value = isChange ? AlertInput::percent(text) : AlertInput::price(text);
-    if (!value.ok())
+    // White space alone is no value, and no error either.
+    if (!value.ok() || !value.value)
         return false;
     if (isChange)
         rules.changePercent = value.value;

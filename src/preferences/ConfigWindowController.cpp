@@ -295,8 +295,14 @@ void ConfigWindowController::controlTextDidChange() {
         return;
     const CodeInputRule::Outcome outcome =
         CodeInputRule::afterEdit(field->text(), s_rememberedCodeText);
-    if (outcome.text != field->text())
+    if (outcome.text != field->text()) {
+        // A letter made a capital keeps the cursor where the user typed it.
+        const bool capitalsOnly = field->text().size() == outcome.text.size();
+        const int cursor = field->cursorPosition();
         field->setText(outcome.text);
+        if (capitalsOnly)
+            field->setCursorPosition(cursor);
+    }
     s_rememberedCodeText = outcome.text;
     m_inputUi->inputSheetOKButton->setEnabled(outcome.okEnabled);
 }

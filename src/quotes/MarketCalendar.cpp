@@ -116,6 +116,22 @@ std::optional<std::pair<QDate, bool>> parseDayLine(const QString &line) {
     return std::pair(day, match.captured(2) == QLatin1String("open"));
 }
 
+// The next line without its break; none when it is longer than kMaxLineBytes, in which case
+// the whole of it is read past.
+std::optional<QByteArray> nextLine(QIODevice &file) {
+    constexpr qint64 chunk = MarketCalendar::kMaxLineBytes + 1; // readLine keeps one for a NUL
+    QByteArray line = file.readLine(chunk);
+    if (line.endsWith('\n'))
+        line.chop(1);
+    else if (!file.atEnd()) {
+        while (!file.atEnd() && file.pos() < MarketCalendar::kMaxFileBytes &&
+               !file.readLine(chunk).endsWith('\n')) {
+        }
+        return std::nullopt;
+    }
+    return line;
+}
+
 } // namespace
 
 MarketCalendar::MarketCalendar(DayOverrides overrides)
@@ -125,13 +141,21 @@ MarketCalendar MarketCalendar::fromFile(const QString &path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return MarketCalendar();
+    return read(file, QFileInfo(path).fileName());
+}
+
+MarketCalendar MarketCalendar::read(QIODevice &file, const QString &name) {
     DayOverrides overrides;
-    const QString name = QFileInfo(path).fileName();
-    int number = 0;
-    while (!file.atEnd()) {
-        ++number;
-        const QString line = QString::fromUtf8(file.readLine(4096));
-        const QString content = line.section(u'#', 0, 0).trimmed();
+    int number = 1;
+    for (; !file.atEnd() && file.pos() < kMaxFileBytes; ++number) {
+        std::optional<QByteArray> line = nextLine(file);
+        if (!line) {
+            Log::write(QStringLiteral("%1: line %2 ignored: too long").arg(name).arg(number));
+            continue;
+        }
+        if (number == 1 && line->startsWith("\xEF\xBB\xBF"))
+            line->remove(0, 3);
+        const QString content = QString::fromUtf8(*line).section(u'#', 0, 0).trimmed();
         if (content.isEmpty())
             continue;
         if (const auto parsed = parseDayLine(content))
@@ -140,6 +164,11 @@ MarketCalendar MarketCalendar::fromFile(const QString &path) {
             Log::write(
                 QStringLiteral("%1: line %2 ignored: %3").arg(name).arg(number).arg(content));
     }
+    if (!file.atEnd())
+        Log::write(QStringLiteral("%1: ignored from line %2 on: more than %3 bytes")
+                       .arg(name)
+                       .arg(number)
+                       .arg(kMaxFileBytes));
     return MarketCalendar(std::move(overrides));
 }
 

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QIODevice>
 #include <QMap>
 #include <QString>
 #include <QTimeZone>
@@ -20,6 +21,12 @@ public:
     // Reads lines "YYYY-MM-DD closed" or "YYYY-MM-DD open" ('#' starts a comment); a missing
     // file declares nothing, and every other line is ignored and named once in the log.
     static MarketCalendar fromFile(const QString &path);
+    // The same from an open device, whose lines the log names as those of `name`. A leading
+    // UTF-8 byte order mark is skipped; reading stops after kMaxFileBytes.
+    static MarketCalendar read(QIODevice &file, const QString &name);
+
+    static constexpr qint64 kMaxLineBytes = 4096;
+    static constexpr qint64 kMaxFileBytes = 1024 * 1024;
 
     // Japan time, whatever the host's zone.
     static QTimeZone exchangeZone();

@@ -5,13 +5,12 @@
 #include <QJsonObject>
 #include <QJsonValue>
 
+#include "SecurityCode.h"
 #include "XPathQuery.h"
 
 namespace {
 
 const QString kCodeField = QStringLiteral("{code}");
-// Stands in for a code where an address is checked without one.
-const QString kSampleCode = QStringLiteral("0000");
 
 bool isQueryCharacter(char16_t c) {
     if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9'))
@@ -135,11 +134,15 @@ QuoteSource::Loaded QuoteSource::fromFile(const QString &path) {
 QString QuoteSource::problem(const QuoteSource &source) {
     if (!source.m_address.contains(kCodeField))
         return QStringLiteral("アドレスに {code} がありません");
-    const QUrl sample = source.pageURL(kSampleCode);
-    if (sample.isEmpty() || sample.host().isEmpty())
-        return QStringLiteral("アドレスが正しくありません");
-    if (sample.scheme() != QLatin1String("http") && sample.scheme() != QLatin1String("https"))
-        return QStringLiteral("アドレスが http でも https でもありません");
+    // Codes of every kind stand in: an address may hold for some alone, as one with the code
+    // as its port holds for digits, or one with "%" before it for hex-like letters.
+    for (const QString &code : SecurityCode::samples()) {
+        const QUrl sample = source.pageURL(code);
+        if (sample.isEmpty() || sample.host().isEmpty())
+            return QStringLiteral("アドレスが正しくありません");
+        if (sample.scheme() != QLatin1String("http") && sample.scheme() != QLatin1String("https"))
+            return QStringLiteral("アドレスが http でも https でもありません");
+    }
     for (const QString &query : {source.m_titleQuery, source.m_priceQuery, source.m_figuresQuery}) {
         if (!XPathQuery::IsValidQuery(query))
             return QStringLiteral("XPath として読めない検索式です: %1").arg(query);
@@ -158,7 +161,7 @@ QUrl QuoteSource::pageURL(const QString &code) const {
 }
 
 QString QuoteSource::site() const {
-    return pageURL(kSampleCode)
+    return pageURL(SecurityCode::samples().first())
         .adjusted(QUrl::RemoveUserInfo | QUrl::RemovePath | QUrl::RemoveQuery |
                   QUrl::RemoveFragment)
         .toString();

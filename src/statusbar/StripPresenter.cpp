@@ -8,6 +8,7 @@
 #include <QLocale>
 
 #include "PriceDirection.h"
+#include "SecurityCode.h"
 #include "StatusBar.h"
 #include "StatusView.h"
 #include "Stock.h"
@@ -37,6 +38,18 @@ QString withWidestDigits(const QFontMetrics &metrics, QString sample) {
             c = widest;
     }
     return sample;
+}
+
+// The widest character each place of a code may hold, so that no code is clipped.
+QString widestCode(const QFontMetrics &metrics) {
+    QString code;
+    for (qsizetype position = 0; position < SecurityCode::kLength; ++position) {
+        const QStringView allowed = SecurityCode::charactersAt(position);
+        code.append(*std::max_element(allowed.begin(), allowed.end(), [&metrics](QChar a, QChar b) {
+            return metrics.horizontalAdvance(a) < metrics.horizontalAdvance(b);
+        }));
+    }
+    return code;
 }
 
 // The label keeps what it shows.
@@ -130,7 +143,7 @@ void StripPresenter::reserveSpace() {
     const QString widestPrice = QStringLiteral("99") + separator + QStringLiteral("999") +
                                 separator + QStringLiteral("999");
     for (QLabel *code : {m_ui->codeA, m_ui->codeB})
-        reserveWidth(code, QStringLiteral("0000"));
+        reserveWidth(code, widestCode(code->fontMetrics()));
     for (QLabel *quote : {m_ui->quoteA, m_ui->quoteB})
         reserveWidth(quote, m_colourScheme.priceText(widestPrice, true));
     const int width = std::max(m_ui->titleView->minimumSizeHint().width(),

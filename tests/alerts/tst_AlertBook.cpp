@@ -57,6 +57,7 @@ private slots:
         QTest::newRow("an absurd price") << "\"7203;below=999999999\"" << false;
         QTest::newRow("beyond 100 %") << "\"7203;change=150\"" << false;
         QTest::newRow("a field without a value") << "\"7203;above=\"" << false;
+        QTest::newRow("a value of spaces") << "\"7203;above= \"" << false;
         QTest::newRow("not text") << "@ByteArray(\\0\\x1)" << true;
         QTest::newRow("a number") << "12" << false;
     }

@@ -142,6 +142,18 @@ e2e_open_row_sheet() {
   e2e_wait_for_window "$3" 5
 }
 
+# e2e_expect_opened URL WHAT: waits up to 5 s for the stub browser to be handed an address, and
+# fails unless it is URL; WHAT names what was clicked.
+e2e_expect_opened() {
+  for _ in $(seq 50); do
+    [ -s "$E2E_DIR/browser.log" ] && break
+    sleep 0.1
+  done
+  grep -qx "$1" "$E2E_DIR/browser.log" ||
+    e2e_fail "$2 opened '$(cat "$E2E_DIR/browser.log" 2>/dev/null)', not $1"
+  echo "$2 opened $(cat "$E2E_DIR/browser.log")"
+}
+
 # e2e_stored_codes: the stored watch list as "CODE,CODE,...".
 e2e_stored_codes() {
   sed -n 's/^KEY_CODES=//p' "$XDG_CONFIG_HOME/kabu-ticker/kabu-ticker.conf" 2>/dev/null |

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # End to end under Xvfb against the simulator: 環境設定 in the status menu opens the preferences
 # window on its general pane with the stored watch list; the 情報 toolbar item switches to the info
-# pane and 一般 back; + with a code typed into the input sheet, opened again after キャンセル, adds
-# that security at the end of the stored list and as a third line of the stocks menu; 終了 then
-# still ends the process.
+# pane and 一般 back; + with a code with a letter typed in lower case into the input sheet, opened
+# again after キャンセル, adds that security in capitals at the end of the stored list and as a
+# third line of the stocks menu, which opens its page; 終了 then still ends the process.
 # usage: preferences.sh KABU_TICKER QUOTESIM QUOTE_SITE_BASE_URL SCREENSHOT_DIR
 # shellcheck source=tests/e2e/e2e-common.sh
 source "$(dirname "$0")/e2e-common.sh"
@@ -13,7 +13,8 @@ port=$(e2e_site_port "$base")
 e2e_private_loopback "$port" "$0" "$@"
 e2e_setup
 e2e_store_codes 7203 6758
-added=9984 # a listing of the simulator whose page reads fine
+typed=130a # a listing of the simulator whose page reads fine
+added=130A
 
 # wait_for_height WINDOW HEIGHT SECONDS: waits until the window is that high (its resizes are
 # animated).
@@ -93,7 +94,7 @@ for _ in $(seq 50); do
 done
 [ -z "$(timeout 5 xdotool search --onlyvisible --name '^銘柄の追加$' 2>/dev/null)" ] ||
   e2e_fail "キャンセル did not close the input sheet"
-e2e_add_code "$prefs" "$added" || e2e_fail "+ opened no input sheet a second time"
+e2e_add_code "$prefs" "$typed" || e2e_fail "+ opened no input sheet a second time"
 for _ in $(seq 100); do
   [ "$(e2e_stored_codes)" != "7203,6758" ] && break
   sleep 0.1
@@ -117,7 +118,8 @@ sleep 0.2
 bottom=$((my + mh > ky + three_lines ? my + mh : ky + three_lines))
 kabu_screenshot "$shots/preferences-added-menu.png" \
   "$((KABU_SCREEN_WIDTH - kx + 10))x$((bottom + 10))+$((kx - 10))+0"
-e2e_close_menus 2 || e2e_fail "the menus stayed open after Escape"
+kabu_click $((kx + 40)) $((ky + margin / 2 + 2 * line + line / 2)) # the third line
+e2e_expect_opened "$base/stocks/detail/?code=$added" "the third line"
 
 menu=$(kabu_open_menu "$strip") || e2e_fail "the status menu did not open for 終了"
 # shellcheck disable=SC2046

@@ -79,13 +79,7 @@ read -r _ stocks < <(e2e_open_stocks_menu "$strip") || e2e_fail "the stocks menu
 read -r kx ky kw kh < <(kabu_geometry "$stocks")
 kabu_screenshot "$shots/sources-stocks-menu.png" "${kw}x${kh}+${kx}+${ky}"
 kabu_click $((kx + kw / 3)) $((ky + kh / 2))
-for _ in $(seq 50); do
-  [ -s "$E2E_DIR/browser.log" ] && break
-  sleep 0.1
-done
-grep -qx "$base/annex/quote/9991.html" "$E2E_DIR/browser.log" ||
-  e2e_fail "the line opened '$(cat "$E2E_DIR/browser.log" 2>/dev/null)', not the second layout's page"
-echo "the line opened $(cat "$E2E_DIR/browser.log")"
+e2e_expect_opened "$base/annex/quote/9991.html" "the line"
 
 kabu_stop "$E2E_APP_PID"
 E2E_APP_PID=""

@@ -3,13 +3,29 @@
 #include <QDir>
 #include <QTest>
 
+#include "AlertKeyFuzzCase.h"
+#include "HoldingKeyFuzzCase.h"
+#include "MarketDaysFuzzCase.h"
 #include "QuietDiagnostics.h"
 #include "ScrapeFuzzCase.h"
+#include "SourceFuzzCase.h"
 #include "XPathFuzzCase.h"
 
 namespace {
 
-const QStringList kTargets{QStringLiteral("xpath"), QStringLiteral("scrape")};
+template <typename Case> QString checked(const QByteArray &input) {
+    return Case(input).check();
+}
+
+// Each target by the name of its corpus folder, as scripts/fuzz names them.
+const QMap<QString, QString (*)(const QByteArray &)> kTargets{
+    {QStringLiteral("xpath"), checked<XPathFuzzCase>},
+    {QStringLiteral("scrape"), checked<ScrapeFuzzCase>},
+    {QStringLiteral("source"), checked<SourceFuzzCase>},
+    {QStringLiteral("marketdays"), checked<MarketDaysFuzzCase>},
+    {QStringLiteral("alerts"), checked<AlertKeyFuzzCase>},
+    {QStringLiteral("holdings"), checked<HoldingKeyFuzzCase>},
+};
 
 QDir inputsOf(const QString &origin, const QString &target) {
     return QDir(QStringLiteral(KABU_FUZZ_DIR "/%1/%2").arg(origin, target));
@@ -24,14 +40,14 @@ private slots:
     void initTestCase() {
         QuietDiagnostics::install();
         // A seed corpus that went missing would leave nothing to replay.
-        for (const QString &target : kTargets)
+        for (const QString &target : kTargets.keys())
             QVERIFY2(!inputsOf(QStringLiteral("corpus"), target).isEmpty(), qPrintable(target));
     }
 
     void inputs_data() {
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("file");
-        for (const QString &target : kTargets) {
+        for (const QString &target : kTargets.keys()) {
             for (const QString &origin :
                  {QStringLiteral("corpus"), QStringLiteral("regressions")}) {
                 const QDir dir = inputsOf(origin, target);
@@ -49,8 +65,7 @@ private slots:
         QFile input(file);
         QVERIFY(input.open(QIODevice::ReadOnly));
         const QByteArray bytes = input.readAll();
-        const QString problem = target == QStringLiteral("xpath") ? XPathFuzzCase(bytes).check()
-                                                                  : ScrapeFuzzCase(bytes).check();
+        const QString problem = kTargets.value(target)(bytes);
         QVERIFY2(problem.isNull(), qPrintable(problem));
     }
 };

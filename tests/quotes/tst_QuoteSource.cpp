@@ -49,6 +49,11 @@ private slots:
                                  << QStringLiteral("アドレスが正しくありません");
         QTest::newRow("missing {code}")
             << changed("{code}", "7203") << QStringLiteral("アドレスに {code} がありません");
+        QTest::newRow("code as the port")
+            << changed("quotes.example/q/{code}", "quotes.example:{code}/q")
+            << QStringLiteral("アドレスが正しくありません");
+        QTest::newRow("escape sign before the code")
+            << changed("/q/{code}", "/q%{code}") << QStringLiteral("アドレスが正しくありません");
         QTest::newRow("query that does not compile")
             << changed("//td", "//td[") << QStringLiteral("XPath として読めない検索式です: //td[");
         QTest::newRow("index out of range") << changed("\"priceIndex\": 1", "\"priceIndex\": 1000")
@@ -96,6 +101,9 @@ private slots:
         QTest::newRow("code") << "7203"
                               << "http://127.0.0.1:18765/stocks/detail/?code=7203"
                               << "https://quotes.example/q/7203";
+        QTest::newRow("code with letters") << "130A"
+                                           << "http://127.0.0.1:18765/stocks/detail/?code=130A"
+                                           << "https://quotes.example/q/130A";
         QTest::newRow("not an address") << "72 3" << QString() << QString();
     }
 
@@ -122,9 +130,9 @@ private slots:
         const auto source = std::get<0>(QuoteSource::fromJson(json, QStringLiteral("a.json")));
         QVERIFY(source->encoding() == "Shift_JIS");
 
-        Stock stock(QStringLiteral("7203"), source);
+        Stock stock(QStringLiteral("130A"), source);
         QVERIFY(stock.update());
-        QCOMPARE(stock.name(), QStringLiteral("トヨタ自動車"));
+        QCOMPARE(stock.name(), QStringLiteral("ヴェリタス・イン・シリコ"));
         QVERIFY(stock.quote() > 0 && stock.prev_close() > 0 && stock.volume() > 0);
         QVERIFY(stock.quote() != stock.volume() && stock.prev_close() != stock.volume());
         QVERIFY(!stock.lastFailure());

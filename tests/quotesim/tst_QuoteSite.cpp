@@ -103,6 +103,8 @@ void tst_QuoteSite::quotePagesReadAsScraped_data() {
                                       << "UTF-8" << 7;
     QTest::newRow("three-digit price") << "9432" << 200 << "日本電信電話"
                                        << "UTF-8" << 7;
+    QTest::newRow("code with letters") << "2A46" << 200 << "北斗ライフサイエンス"
+                                       << "UTF-8" << 7;
     QTest::newRow("503 with a quote") << "9992" << 503 << "朝霧精工"
                                       << "UTF-8" << 7;
     QTest::newRow("slow") << "9993" << 200 << "北辰物産"

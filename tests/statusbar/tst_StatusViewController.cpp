@@ -254,8 +254,9 @@ private slots:
     }
 
     void longestCodeAndPriceFitUnclipped() {
-        Ticker t({"8888"});
-        QVERIFY(t.stock(0)->updateWithPage(quotePage("8888", "Big", "99,999,999", "1")));
+        // W is wider than any digit in the fonts we meet.
+        Ticker t({"8W8W"});
+        QVERIFY(t.stock(0)->updateWithPage(quotePage("8W8W", "Big", "99,999,999", "1")));
         t.tick(2); // both slots
         QCOMPARE(t.controller->view()->height(), t.controller->statusItem()->thickness());
         QCOMPARE(t.controller->statusItem()->width(), t.controller->view()->width());

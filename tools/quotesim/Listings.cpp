@@ -49,6 +49,10 @@ constexpr std::array regularListings{
     Listing{"9434", "ソフトバンク", 190},
     Listing{"9983", "ファーストリテイリング", 48000},
     Listing{"9984", "ソフトバンクグループ", 9000},
+    // Codes with letters, given to new listings since 2024.
+    Listing{"130A", "ヴェリタス・イン・シリコ", 620},
+    Listing{"2A46", "北斗ライフサイエンス", 1480},
+    Listing{"8A9A", "瑞穂データシステムズ", 3250},
 };
 
 // The names carry characters that test the legacy encodings: 表, 能 and ソ end in the byte

@@ -10,8 +10,9 @@ struct Listing {
     int typicalPrice;
 };
 
-// The simulated site's securities: real Tokyo Stock Exchange codes with their companies, and the
-// codes 9991-9997, whose invented companies act out the failures a real quote site shows.
+// The simulated site's securities: real Tokyo Stock Exchange codes with their companies, codes
+// with letters (130A, 2A46, 8A9A), and the codes 9991-9997, whose invented companies act out the
+// failures a real quote site shows.
 class Listings {
 public:
     static std::span<const Listing> regular();

@@ -27,7 +27,7 @@ QuoteSiteServer::QuoteSiteServer(QuoteSite &site, Throttle &throttle)
                  [this](const httplib::Request &request, httplib::Response &response) {
                      answer(m_site.quotePage(request.get_param_value("code")), response);
                  });
-    m_server.Get(std::string(AnnexPage::pathPrefix) + R"((\d+)\.html)",
+    m_server.Get(std::string(AnnexPage::pathPrefix) + R"(([0-9A-Za-z]+)\.html)",
                  [this](const httplib::Request &request, httplib::Response &response) {
                      answer(m_site.annexPage(request.matches[1]), response);
                  });

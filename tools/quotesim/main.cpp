@@ -1,5 +1,5 @@
-// quotesim: the quote-site simulator. Serves /stocks/detail/?code=NNNN pages (and the second
-// layout under /annex/quote/NNNN.html) on 127.0.0.1 and prints its base URL as the first line on
+// quotesim: the quote-site simulator. Serves /stocks/detail/?code=CODE pages (and the second
+// layout under /annex/quote/CODE.html) on 127.0.0.1 and prints its base URL as the first line on
 // stdout once it accepts connections.
 #include <charconv>
 #include <csignal>
