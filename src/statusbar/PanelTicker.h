@@ -36,10 +36,11 @@ public slots:
     void showListEmpty(bool empty);
     void showStock(const std::shared_ptr<Stock> &stock);
     void setToolTip(const QString &tip);
+    // At the pointer: hosts such as MATE's give no usable point with Activate.
+    void popUpMenu();
 
 private:
     void showLabel(const QString &label);
-    void popUpMenu();
 
     const StockManager &m_stockManager;
     QMenu &m_statusMenu;

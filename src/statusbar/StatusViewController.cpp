@@ -11,6 +11,7 @@
 #include "ConfigWindowController.h"
 #include "DisplayPlaceSwitch.h"
 #include "MarketHours.h"
+#include "PanelTicker.h"
 #include "StatusAlerts.h"
 #include "StatusHoldings.h"
 #include "StatusBar.h"
@@ -254,7 +255,11 @@ void StatusViewController::markLines() {
 }
 
 void StatusViewController::popUpStatusMenu() {
-    m_statusItem->popUpMenu(m_statusMenu.get());
+    // The strip is hidden while the panel's item is on show.
+    if (PanelTicker *panel = m_surfaces->panel())
+        panel->popUpMenu();
+    else
+        m_statusItem->popUpMenu(m_statusMenu.get());
 }
 
 void StatusViewController::mouseDown(QMouseEvent *) {
