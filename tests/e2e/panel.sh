@@ -110,7 +110,7 @@ stocks=$(new_window "$(printf '%s\n%s' "$before" "$menu" | sort)") ||
   e2e_fail "hovering 銘柄 opened no stocks menu"
 read -r _ _ _ lines_h < <(kabu_geometry "$stocks")
 [ "$lines_h" -ge 60 ] || e2e_fail "the stocks menu is $lines_h high, too low for three lines"
-kabu_screenshot "$shots/panel-menu.png" "900x120+$((KABU_SCREEN_WIDTH - 900))+0"
+kabu_screenshot "$shots/panel-menu.png" "900x150+$((KABU_SCREEN_WIDTH - 900))+0"
 # shellcheck disable=SC2046
 xdotool mousemove $(kabu_item_point "$stocks" first)
 sleep 0.3
