@@ -115,14 +115,7 @@ kabu_screenshot "$shots/panel-menu.png" "900x150+$((KABU_SCREEN_WIDTH - 900))+0"
 xdotool mousemove $(kabu_item_point "$stocks" first)
 sleep 0.3
 xdotool click 1
-for _ in $(seq 50); do
-  [ ! -s "$E2E_DIR/browser.log" ] || break
-  sleep 0.1
-done
-expected="$base/stocks/detail/?code=7203"
-opened=$(cat "$E2E_DIR/browser.log" 2>/dev/null || true)
-[ "$opened" = "$expected" ] || e2e_fail "the browser got '$opened', expected '$expected'"
-echo "the panel drew the menu on a right click; its first stock line opened $opened"
+e2e_expect_opened "$base/stocks/detail/?code=7203" "the panel's menu: its first stock line"
 
 # A left click: the panel asks for our own menu, which opens at the item.
 kabu_click $((x1 + w1 / 3)) 12

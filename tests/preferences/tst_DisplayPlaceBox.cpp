@@ -4,20 +4,10 @@
 
 #include "ConfigWindowController.h"
 #include "DisplayPlaceSwitch.h"
-#include "IntervalSetting.h"
+#include "FixedInterval.h"
 #include "ScratchSettings.h"
 #include "StockManager.h"
 #include "UserDefaults.h"
-
-namespace {
-
-class FixedInterval : public IntervalSetting {
-public:
-    double intervalSecond() const override { return 10.0; }
-    void setIntervalSecond(double) override {}
-};
-
-} // namespace
 
 // The 表示場所 box as the preferences window shows it, found by its name.
 class tst_DisplayPlaceBox : public QObject {

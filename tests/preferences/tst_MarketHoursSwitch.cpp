@@ -3,21 +3,11 @@
 #include <QtTest>
 
 #include "ConfigWindowController.h"
-#include "IntervalSetting.h"
+#include "FixedInterval.h"
 #include "MarketHours.h"
 #include "ScratchSettings.h"
 #include "StockManager.h"
 #include "UserDefaults.h"
-
-namespace {
-
-class FixedInterval : public IntervalSetting {
-public:
-    double intervalSecond() const override { return 10.0; }
-    void setIntervalSecond(double) override {}
-};
-
-} // namespace
 
 // The check box as the preferences window shows it, found by its name.
 class tst_MarketHoursSwitch : public QObject {
